@@ -1,0 +1,40 @@
+option(QUILLON_BUILD_UI "Build the Qt windows" ON)
+option(QUILLON_BUILD_TESTS "Build the tests" ON)
+option(QUILLON_BUILD_BENCHMARKS "Build the Google Benchmark programs" OFF)
+option(QUILLON_BUILD_FUZZERS "Build the libFuzzer targets (clang only)" OFF)
+option(QUILLON_WERROR "Treat warnings as errors" ON)
+option(QUILLON_SANITIZE "Build with AddressSanitizer and UndefinedBehaviorSanitizer" OFF)
+
+set(CMAKE_CXX_STANDARD 20)
+set(CMAKE_CXX_STANDARD_REQUIRED ON)
+set(CMAKE_CXX_EXTENSIONS OFF)
+set(CMAKE_EXPORT_COMPILE_COMMANDS ON)
+
+add_library(quillon_options INTERFACE)
+target_compile_features(quillon_options INTERFACE cxx_std_20)
+target_include_directories(quillon_options INTERFACE ${PROJECT_SOURCE_DIR})
+if(MSVC)
+    target_compile_options(quillon_options INTERFACE /W4 /permissive- /utf-8)
+    if(QUILLON_WERROR)
+        target_compile_options(quillon_options INTERFACE /WX)
+    endif()
+else()
+    target_compile_options(quillon_options INTERFACE
+        -Wall -Wextra -Wpedantic -Wshadow -Wold-style-cast -Wnon-virtual-dtor -Woverloaded-virtual)
+    if(QUILLON_WERROR)
+        target_compile_options(quillon_options INTERFACE -Werror)
+    endif()
+    if(QUILLON_SANITIZE)
+        target_compile_options(quillon_options INTERFACE
+            -fsanitize=address,undefined -fno-sanitize-recover=all -fno-omit-frame-pointer)
+        target_link_options(quillon_options INTERFACE -fsanitize=address,undefined)
+    endif()
+endif()
+
+# Each source folder builds one static library from the .cpp files it holds; new files are picked
+# up without editing the list, so several people can add files to a folder at the same time.
+function(quillon_add_library name)
+    file(GLOB _srcs CONFIGURE_DEPENDS "${CMAKE_CURRENT_SOURCE_DIR}/*.cpp")
+    add_library(${name} STATIC ${_srcs})
+    target_link_libraries(${name} PUBLIC quillon_options ${ARGN})
+endfunction()
