@@ -1,6 +1,7 @@
 #pragma once
 
 #include <array>
+#include <optional>
 #include <string>
 
 #include "core/types.h"
@@ -15,7 +16,7 @@ struct IoMapCells
 {
     std::array<std::string, 6> header;               // row 0
     std::array<std::array<std::string, 4>, 8> bytes; // rows 1..8, columns 2..5
-    std::string diagnosis;                           // row 9, column 2 ("" = leave as is)
+    std::optional<std::string> diagnosis;            // row 9, column 2; nullopt leaves it as is
 };
 
 [[nodiscard]] IoMapCells numberIoMap(FieldbusProtocol protocol, const ClusterTable& slots,

@@ -1,0 +1,170 @@
+#include "core/settings.h"
+
+#include <algorithm>
+
+#include "core/item_reader.h"
+#include "core/session.h"
+
+namespace quillon {
+
+namespace {
+
+// A real settings file is a few kilobytes; anything far larger is not one.
+constexpr std::size_t MaxSettingsBytes = 1u << 20;
+
+class SettingsParser
+{
+public:
+    SettingsParser(const std::string& bytes, const std::string& fileName, const std::string& programDir)
+        : m_reader(bytes), m_fileName(fileName), m_programDir(programDir)
+    {
+    }
+
+    SettingsResult run()
+    {
+        while (!m_reader.atEnd()) {
+            const int lineNo = m_reader.lineNumber();
+            auto line = m_reader.readLine();
+            if (!line)
+                break;
+            if (!dispatch(*line, lineNo))
+                return std::move(m_result);
+        }
+        m_result.ok = true;
+        return std::move(m_result);
+    }
+
+private:
+    bool fail(int line, const std::string& why)
+    {
+        m_result.ok = false;
+        m_result.error.detail = m_fileName + ", line " + std::to_string(line) + ": " + why;
+        return false;
+    }
+
+    bool failRead(const char* what)
+    {
+        return fail(m_reader.lineNumber(), std::string(what) + ": " + m_reader.lastError());
+    }
+
+    bool readPath(std::string& target, const char* defaultFolder)
+    {
+        auto value = m_reader.readLine();
+        if (!value)
+            return failRead("directory line missing");
+        target = value->empty() ? m_programDir + PathSeparator + defaultFolder + PathSeparator : *value;
+        return true;
+    }
+
+    bool readLimits(IoLimits& limits)
+    {
+        for (int& limit : limits) {
+            auto v = m_reader.readInt16();
+            if (!v)
+                return failRead("byte limit");
+            limit = *v;
+        }
+        return true;
+    }
+
+    bool readModuleNames()
+    {
+        for (;;) {
+            auto name = m_reader.readLine();
+            if (!name)
+                return failRead("module list not ended by [ModulInfo]");
+            if (*name == "[ModulInfo]")
+                return readModuleRecords();
+            m_result.settings.moduleNames.push_back(std::move(*name));
+        }
+    }
+
+    bool readModuleRecords()
+    {
+        Settings& s = m_result.settings;
+        int n = 0;
+        for (;;) {
+            const int lineNo = m_reader.lineNumber();
+            auto picture = m_reader.readText();
+            if (!picture)
+                return failRead("module record list not ended by [End]");
+            if (*picture == "[End]")
+                return true;
+            if (n >= CatalogueCapacity)
+                return fail(lineNo, "more than 61 module records");
+            ModuleInfo& m = s.catalogue[static_cast<std::size_t>(n)];
+            m.PictureFile = std::move(*picture);
+            int* counts[] = {&m.DigitalInBytes, &m.DigitalOutBytes, &m.AnalogInBytes,
+                             &m.AnalogOutBytes};
+            for (int* count : counts) {
+                auto v = m_reader.readInt16();
+                if (!v)
+                    return failRead("module byte count");
+                *count = *v;
+            }
+            auto resource = m_reader.readText();
+            if (!resource)
+                return failRead("module resource file");
+            m.ResourceFile = std::move(*resource);
+            auto params = m_reader.readInt16();
+            if (!params)
+                return failRead("module parameter count");
+            m.ParameterCount = *params;
+            ++n;
+            s.catalogueRecordCount = std::max(s.catalogueRecordCount, n);
+        }
+    }
+
+    bool dispatch(const std::string& line, int lineNo)
+    {
+        (void)lineNo;
+        Settings& s = m_result.settings;
+        if (line == "[Projectpath]")
+            return readPath(s.projectPath, "Projects");
+        if (line == "[Resourcepath]")
+            return readPath(s.resourcePath, "Resources");
+        if (line == "[EDSFilepath]")
+            return readPath(s.edsFilePath, "EDSFiles");
+        if (line == "[MaxDIDOAIAO]")
+            return readLimits(s.deviceNetLimits);
+        if (line == "[CANMaxDIDOAIAO]")
+            return readLimits(s.canOpenLimits);
+        if (line == "[Modules]")
+            return readModuleNames();
+        if (line == "[ModulInfo]")
+            return readModuleRecords();
+        return true;
+    }
+
+    ItemReader m_reader;
+    std::string m_fileName;
+    std::string m_programDir;
+    SettingsResult m_result;
+};
+
+std::string baseName(const std::string& path)
+{
+    const auto slash = path.find_last_of("/\\");
+    return slash == std::string::npos ? path : path.substr(slash + 1);
+}
+
+} // namespace
+
+SettingsResult parseSettings(const std::string& bytes, const std::string& fileName,
+                             const std::string& programDir)
+{
+    return SettingsParser(bytes, fileName, programDir).run();
+}
+
+SettingsResult readSettingsFile(const std::string& path, const std::string& programDir)
+{
+    auto bytes = readFileBytes(path, MaxSettingsBytes);
+    if (!bytes) {
+        SettingsResult result;
+        result.error.detail = path + ": cannot be read (missing, unreadable or larger than 1 MiB)";
+        return result;
+    }
+    return parseSettings(*bytes, baseName(path), programDir);
+}
+
+} // namespace quillon
