@@ -20,8 +20,9 @@ const char* const NewConfigurationHint =
     "-Select a K310 module and add it to HB612 - cluster. Continue.\r\n"
     "-When finished, 'Save Actual configuration'\r\n"
     "-'Create EDS and Save'. EDS - File will be created!";
-const char* const CatalogueHint = "With the configuration control 'Add to HB612-Cluster' you can add "
-                                  "the selected module to your configuration";
+const char* const CatalogueHint =
+    "With the configuration control 'Add to HB612-Cluster' you can add "
+    "the selected module to your configuration";
 const char* const GridHintText =
     "This table shows the mapping of In- and Output bytes. It is helpful, when giving bytes "
     "symbolic names in SYCON.net \r\n"

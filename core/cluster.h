@@ -26,7 +26,8 @@ void NewConfiguration(Session& session, Dialogs& dialogs);
 // without a record, or whose picture cannot be read, is reported and changes nothing.
 void SelectCatalogueEntry(Session& session, Dialogs& dialogs, int index);
 
-// Image2(position) click: selects or deselects a module position (1..7); the head cannot be selected.
+// Image2(position) click: selects or deselects a module position (1..7); the head cannot be
+// selected.
 void SelectSlot(Session& session, int position);
 
 // Command7: refills the cleared selected position, or appends at the next free one, under the

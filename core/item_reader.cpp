@@ -25,8 +25,12 @@ bool ItemReader::atLineEnd() const
 
 void ItemReader::skipLineEnd()
 {
-    if (atEnd())
+    // The end of the text also ends a line, so line numbers stay right for a last line without
+    // its line end.
+    if (atEnd()) {
+        ++m_line;
         return;
+    }
     if (m_text[m_pos] == '\r') {
         ++m_pos;
         if (!atEnd() && m_text[m_pos] == '\n')
@@ -39,6 +43,7 @@ void ItemReader::skipLineEnd()
 
 std::optional<std::string> ItemReader::readLine()
 {
+    m_readLine = m_line;
     if (atEnd()) {
         m_error = "end of file";
         return std::nullopt;
@@ -53,6 +58,7 @@ std::optional<std::string> ItemReader::readLine()
 
 std::optional<std::string> ItemReader::readText()
 {
+    m_readLine = m_line;
     if (atEnd()) {
         m_error = "end of file";
         return std::nullopt;

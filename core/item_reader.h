@@ -46,6 +46,8 @@ public:
 
     // Why the last failed read failed: "end of file", "not a whole number: x", "out of range: x".
     [[nodiscard]] const std::string& lastError() const { return m_error; }
+    // The line the last read started in.
+    [[nodiscard]] int lastReadLine() const { return m_readLine; }
 
 private:
     bool atLineEnd() const;
@@ -54,6 +56,7 @@ private:
     std::string_view m_text;
     std::size_t m_pos = 0;
     int m_line = 1;
+    int m_readLine = 1;
     std::string m_error;
 };
 

@@ -15,10 +15,10 @@ constexpr std::size_t MaxSettingsBytes = 1u << 20;
 class SettingsParser
 {
 public:
-    SettingsParser(const std::string& bytes, const std::string& fileName, const std::string& programDir)
+    SettingsParser(const std::string& bytes, const std::string& fileName,
+                   const std::string& programDir)
         : m_reader(bytes), m_fileName(fileName), m_programDir(programDir)
-    {
-    }
+    {}
 
     SettingsResult run()
     {
@@ -44,7 +44,7 @@ private:
 
     bool failRead(const char* what)
     {
-        return fail(m_reader.lineNumber(), std::string(what) + ": " + m_reader.lastError());
+        return fail(m_reader.lastReadLine(), std::string(what) + ": " + m_reader.lastError());
     }
 
     bool readPath(std::string& target, const char* defaultFolder)
@@ -52,7 +52,8 @@ private:
         auto value = m_reader.readLine();
         if (!value)
             return failRead("directory line missing");
-        target = value->empty() ? m_programDir + PathSeparator + defaultFolder + PathSeparator : *value;
+        target =
+            value->empty() ? m_programDir + PathSeparator + defaultFolder + PathSeparator : *value;
         return true;
     }
 

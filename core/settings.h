@@ -37,7 +37,8 @@ struct SettingsResult
 // "Projects", "Resources" or "EDSFiles" and a separator. Any failure (missing file, end of file
 // inside a section, a number outside signed 16 bits or not a number, a 62nd module record) gives
 // ok == false with a detail naming the line.
-[[nodiscard]] SettingsResult readSettingsFile(const std::string& path, const std::string& programDir);
+[[nodiscard]] SettingsResult readSettingsFile(const std::string& path,
+                                              const std::string& programDir);
 
 // The same on text already in memory; `fileName` only names the file in error details.
 [[nodiscard]] SettingsResult parseSettings(const std::string& bytes, const std::string& fileName,

@@ -50,8 +50,12 @@ void setStartControlStates(ViewModel& view)
 
 void layOutGrid(IoGrid& grid)
 {
-    grid[0] = {"Slot  ", "Module ", std::string(23, '-') + " ", std::string(24, '-') + " ",
-               std::string(29, ' '), std::string(30, ' ')};
+    grid[0] = {"Slot  ",
+               "Module ",
+               std::string(23, '-') + " ",
+               std::string(24, '-') + " ",
+               std::string(29, ' '),
+               std::string(30, ' ')};
     for (int row = 1; row <= 8; ++row)
         grid[static_cast<std::size_t>(row)] = {std::to_string(row), "", "", "", "", ""};
     grid[9] = {"Diag", "Bytes", "", "", "", ""};

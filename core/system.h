@@ -16,7 +16,8 @@ public:
     virtual std::string readRegistryString(const std::string& fullValuePath) = 0;
 
     // Starts the text viewer on the given command-line text without waiting for it.
-    virtual void openInTextEditor(const std::string& parameters, const std::string& workingDirectory) = 0;
+    virtual void openInTextEditor(const std::string& parameters,
+                                  const std::string& workingDirectory) = 0;
 };
 
 // The implementation for the platform this program was built for.

@@ -43,7 +43,10 @@ public:
     [[nodiscard]] bool isEnabled(const std::string& control) const;
     [[nodiscard]] bool isVisible(const std::string& control) const;
 
-    void setText(const std::string& control, std::string text) { m_texts[control] = std::move(text); }
+    void setText(const std::string& control, std::string text)
+    {
+        m_texts[control] = std::move(text);
+    }
     [[nodiscard]] const std::string& text(const std::string& control) const;
 
     [[nodiscard]] const std::map<std::string, ControlState>& controls() const { return m_controls; }

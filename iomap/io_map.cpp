@@ -65,8 +65,7 @@ void numberCanOpenDigital(const ClusterTable& slots, int usedCount, ByteKind kin
             b += d;
         } else {
             const int o = b + d - 8;
-            const std::string first =
-                b + 1 == 8 ? num(p) + "/8" : num(p) + "/" + num(b + 1) + "-8";
+            const std::string first = b + 1 == 8 ? num(p) + "/8" : num(p) + "/" + num(b + 1) + "-8";
             const std::string second = o == 1 ? num(p + 1) + "/1" : num(p + 1) + "/1-" + num(o);
             cell = first + separator + second;
             ++p;
@@ -114,7 +113,8 @@ IoMapCells numberIoMap(FieldbusProtocol protocol, const ClusterTable& slots, int
     const std::string blank(9, ' ');
     switch (protocol) {
     case FieldbusProtocol::DeviceNet: {
-        out.header = {"Slot", "Module", "InByNo dig.", "OutByNo dig.", "InByNo ana.", "OutByNo ana."};
+        out.header = {"Slot",         "Module",      "InByNo dig.",
+                      "OutByNo dig.", "InByNo ana.", "OutByNo ana."};
         out.bytes[0][DigitalIn] = "1 ... 2";
         out.bytes[0][DigitalOut] = "1";
         const int lastDi = numberDeviceNetDigital(slots, usedCount, DigitalIn, 2, out.bytes);
@@ -125,8 +125,8 @@ IoMapCells numberIoMap(FieldbusProtocol protocol, const ClusterTable& slots, int
         break;
     }
     case FieldbusProtocol::CanOpen:
-        out.header = {"Slot", "Module", "TPDO/Byte dig", "RPDO/Byte dig", "TPDO/Byte ana",
-                      "RPDO/Byte ana"};
+        out.header = {"Slot",          "Module",        "TPDO/Byte dig",
+                      "RPDO/Byte dig", "TPDO/Byte ana", "RPDO/Byte ana"};
         out.bytes[0][DigitalIn] = "1/1-2";
         out.bytes[0][DigitalOut] = "1/1";
         numberCanOpenDigital(slots, usedCount, DigitalIn, 2, ", ", out.bytes);

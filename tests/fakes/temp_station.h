@@ -1,0 +1,67 @@
+#pragma once
+
+#include <atomic>
+#include <filesystem>
+#include <fstream>
+#include <string>
+#include <string_view>
+#include <unistd.h>
+
+#include "core/session.h"
+
+namespace quillon::test {
+
+// A throw-away program directory: a settings file, a Resources folder with the pictures it names,
+// and empty Projects and EDSFiles folders. Removed again when the object goes.
+class TempStation
+{
+public:
+    TempStation()
+    {
+        static std::atomic<int> counter{0};
+        m_dir = std::filesystem::temp_directory_path() /
+                ("quillon-test-" + std::to_string(::getpid()) + "-" + std::to_string(counter++));
+        std::filesystem::remove_all(m_dir);
+        std::filesystem::create_directories(m_dir / "Resources");
+        std::filesystem::create_directories(m_dir / "Projects");
+        std::filesystem::create_directories(m_dir / "EDSFiles");
+        writeResource("HB612.wmf", "picture");
+    }
+    ~TempStation()
+    {
+        std::error_code ignored;
+        std::filesystem::remove_all(m_dir, ignored);
+    }
+    TempStation(const TempStation&) = delete;
+    TempStation& operator=(const TempStation&) = delete;
+
+    [[nodiscard]] std::string dir() const { return m_dir.string(); }
+    [[nodiscard]] std::string resources() const { return (m_dir / "Resources").string() + "/"; }
+    [[nodiscard]] std::string iniPath() const { return (m_dir / "Quillon.ini").string(); }
+
+    void writeIni(std::string_view bytes) const { writeFile(iniPath(), bytes); }
+    void writeResource(const std::string& name, std::string_view bytes) const
+    {
+        writeFile(resources() + name, bytes);
+    }
+    static void writeFile(const std::string& path, std::string_view bytes)
+    {
+        std::ofstream out(path, std::ios::binary | std::ios::trunc);
+        out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+    }
+
+    // A session pointed at this directory, not yet started.
+    [[nodiscard]] Session session() const
+    {
+        Session s;
+        s.programDir = dir();
+        s.iniPath = iniPath();
+        s.clock = [] { return DateTime{2009, 6, 30, 21, 5, 9}; };
+        return s;
+    }
+
+private:
+    std::filesystem::path m_dir;
+};
+
+} // namespace quillon::test
