@@ -1,0 +1,257 @@
+#include "project/project_file.h"
+
+#include <cstdint>
+#include <filesystem>
+#include <optional>
+#include <system_error>
+
+#include "core/cluster.h"
+#include "core/dialogs.h"
+#include "core/io_map_view.h"
+#include "core/item_reader.h"
+#include "core/session.h"
+
+namespace quillon {
+
+namespace {
+
+constexpr const char* ProjectFileFilter = "EDS-Project-File (*.edp)|*.edp";
+constexpr const char* LineEnd = "\r\n";
+
+// Numbers in a project file carry a blank (or the minus sign) in front and one blank after.
+std::string projectNumber(int value)
+{
+    return (value < 0 ? "-" + std::to_string(-static_cast<long long>(value))
+                      : " " + std::to_string(value)) +
+           " ";
+}
+
+FileRequest projectFileRequest(Session& s, const char* title)
+{
+    s.view.newpro.title = title;
+    s.view.newpro.filter = ProjectFileFilter;
+    return FileRequest{title, s.gstrProjectPath, s.view.newpro.fileName, ProjectFileFilter};
+}
+
+// The file name the dialog returned becomes the project box text and the dialog's next proposal.
+void takeChosenFile(Session& s, const std::string& path)
+{
+    s.view.setText("Text9", path);
+    s.view.newpro.fileName = path;
+}
+
+// Reads one record, or says which item failed.
+bool readRecord(ItemReader& reader, ModuleInfo& record, ProjectParse& result)
+{
+    int line = reader.lineNumber();
+    const auto fail = [&]() {
+        result.failedLine = line;
+        result.error = reader.lastError();
+        return false;
+    };
+    const auto text = [&](std::string& field) {
+        line = reader.lineNumber();
+        auto item = reader.readText();
+        if (!item)
+            return fail();
+        field = std::move(*item);
+        return true;
+    };
+    const auto number = [&](int& field) {
+        line = reader.lineNumber();
+        const auto item = reader.readInt16();
+        if (!item)
+            return fail();
+        field = *item;
+        return true;
+    };
+    return text(record.PictureFile) && number(record.DigitalInBytes) &&
+           number(record.DigitalOutBytes) && number(record.AnalogInBytes) &&
+           number(record.AnalogOutBytes) && text(record.ResourceFile) &&
+           number(record.ParameterCount);
+}
+
+// The grid as a load leaves it before the refresh: header texts for the protocol in columns 0..3
+// and empty module columns; columns 4 and 5 and the diagnosis row are the refresh's matter.
+void resetGridForLoad(Session& s)
+{
+    IoGrid& grid = s.view.grid;
+    grid[0][0] = "Slot";
+    grid[0][1] = "Module";
+    switch (s.Protocol) {
+    case FieldbusProtocol::DeviceNet:
+        grid[0][2] = "InByteNo";
+        grid[0][3] = "OutByteNo";
+        break;
+    case FieldbusProtocol::CanOpen:
+        grid[0][2] = "TPDO/Byte";
+        grid[0][3] = "RPDO/Byte";
+        break;
+    case FieldbusProtocol::None:
+        grid[0][2] = std::string(9, ' ');
+        grid[0][3] = std::string(9, ' ');
+        break;
+    }
+    for (std::size_t row = 1; row <= 8; ++row) {
+        grid[row][0] = std::to_string(row);
+        grid[row][1].clear();
+        grid[row][2].clear();
+        grid[row][3].clear();
+    }
+}
+
+// Every failed load ends here. Before any project or EDS was chosen there is nothing to save.
+LoadOutcome failedLoad(Session& s, LoadStatus status, std::string path, std::string detail)
+{
+    if (s.view.text("Text9") == "none")
+        s.ConfigurationModified = false;
+    return LoadOutcome{status, std::move(path), std::move(detail)};
+}
+
+} // namespace
+
+std::string writeProjectText(const ClusterTable& slots)
+{
+    std::string text;
+    for (int i = 0; i < ProjectRecordCount; ++i) {
+        const ModuleInfo& m = slots[static_cast<std::size_t>(i)];
+        for (const std::string& line :
+             {m.PictureFile, projectNumber(m.DigitalInBytes), projectNumber(m.DigitalOutBytes),
+              projectNumber(m.AnalogInBytes), projectNumber(m.AnalogOutBytes), m.ResourceFile,
+              projectNumber(m.ParameterCount)}) {
+            text += line;
+            text += LineEnd;
+        }
+    }
+    return text;
+}
+
+ProjectParse parseProjectText(std::string_view text)
+{
+    ProjectParse result;
+    if (text.empty()) {
+        result.empty = true;
+        return result;
+    }
+    ItemReader reader(text);
+    for (int i = 0; i < ProjectRecordCount; ++i) {
+        ModuleInfo record;
+        if (!readRecord(reader, record, result))
+            return result;
+        result.records.push_back(std::move(record));
+    }
+    result.complete = true;
+    return result;
+}
+
+void SaveConfiguration(Session& s, Dialogs& dialogs)
+{
+    s.ConfigurationModified = false;
+    s.ConfigurationOpen = true;
+
+    const auto chosen = dialogs.saveFile(projectFileRequest(s, SaveConfigurationTitle));
+    if (!chosen) {
+        s.ConfigurationModified = true;
+        return;
+    }
+    takeChosenFile(s, *chosen);
+
+    s.view.enable("Command9", true);
+    s.view.enable("Command4", true);
+
+    // Written beside the target and renamed over it, so the old project survives a failed save.
+    if (!writeFileAtomically(s.view.text("Text9"), writeProjectText(s.ClusterSlots)))
+        s.ConfigurationModified = true;
+}
+
+void LoadConfiguration(Session& session, Dialogs& dialogs)
+{
+    (void)loadConfiguration(session, dialogs);
+}
+
+LoadOutcome loadConfiguration(Session& s, Dialogs& dialogs)
+{
+    // 1. The file.
+    const auto chosen = dialogs.openFile(projectFileRequest(s, LoadConfigurationTitle));
+    if (!chosen)
+        return failedLoad(s, LoadStatus::Cancelled, {}, {});
+    takeChosenFile(s, *chosen);
+    s.ProjectName = *chosen;
+
+    // 2. Read it whole, with a bound: a real project file is a few hundred bytes.
+    const std::string& path = *chosen;
+    std::error_code ec;
+    std::optional<std::string> bytes;
+    std::string why = ": cannot be opened for reading";
+    if (std::filesystem::is_regular_file(path, ec)) {
+        const auto size = std::filesystem::file_size(path, ec);
+        if (!ec && size > ProjectFileMaxBytes)
+            why = ": too large for a project file";
+        else
+            bytes = readFileBytes(path, ProjectFileMaxBytes);
+    }
+    if (!bytes)
+        return failedLoad(s, LoadStatus::Unreadable, path, path + why);
+    const ProjectParse parsed = parseProjectText(*bytes);
+    if (parsed.empty) {
+        dialogs.notice(ProjectFileEmptyMessage);
+        return LoadOutcome{LoadStatus::Empty, path, {}};
+    }
+
+    // 3. to 6.
+    s.gbLoadedEDS = false;
+    s.gstrActEDS.clear();
+    s.view.enable("Command13", true);
+    s.ConfigurationModified = true;
+    s.ConfigurationOpen = true;
+    resetGridForLoad(s);
+    for (const char* name : {"Command5", "Command2", "Command10", "Command7"})
+        s.view.enable(name, false);
+    s.view.enable("Command9", true);
+    s.view.enable("Command4", true);
+    s.view.previewPicture.clear();
+    s.UsedBytes = {0, 0, 0, 0};
+
+    // 7. The records, in position order; a failure keeps what was taken over before it.
+    for (int i = 0; i < ProjectRecordCount; ++i) {
+        const auto index = static_cast<std::size_t>(i);
+        s.view.slotPicture[index].clear();
+        if (index >= parsed.records.size()) {
+            return failedLoad(s, LoadStatus::Broken, path,
+                              path + ", line " + std::to_string(parsed.failedLine) + ": " +
+                                  parsed.error);
+        }
+        const ModuleInfo& record = parsed.records[index];
+        s.ClusterSlots[index] = record;
+        if (!record.isFree()) {
+            // The totals are 16-bit numbers everywhere else; a file that overflows them is broken.
+            ByteCounts sum = s.UsedBytes;
+            const ByteCounts counts = record.bytes();
+            for (std::size_t k = 0; k < sum.size(); ++k) {
+                sum[k] += counts[k];
+                if (sum[k] < INT16_MIN || sum[k] > INT16_MAX) {
+                    return failedLoad(s, LoadStatus::Broken, path,
+                                      path + ", position " + std::to_string(i) +
+                                          ": byte totals out of range");
+                }
+            }
+            s.view.slotPicture[index] = s.gstrResourcePath + record.PictureFile;
+            s.UsedBytes = sum;
+            s.UsedCount = i + 1;
+        }
+    }
+
+    // 8. to 11.
+    showUsedBytes(s);
+    RefreshIoMap(s);
+    s.view.setText("Text1", ProjectLoadedHint);
+    s.view.enable("Command6", true);
+    s.view.enable("m_SaPro", true);
+    s.view.enable("m_crsavEDS", true);
+    s.EditorLoaded = false;
+    s.view.editorExists = false;
+    s.view.editorVisible = false;
+    return LoadOutcome{LoadStatus::Loaded, path, {}};
+}
+
+} // namespace quillon
