@@ -1,0 +1,18 @@
+#pragma once
+
+#include <string>
+#include <string_view>
+
+#include <QString>
+
+namespace quillon {
+
+// The program's text is 8-bit: each byte is one character and comes back as the same byte, so
+// nothing the core reads or writes is changed on its way through a widget. These two are the only
+// place where the windows convert between the core's bytes and Qt strings.
+[[nodiscard]] QString toQString(std::string_view bytes);
+
+// Characters beyond Latin-1 cannot be stored in the core's 8-bit text and become '?'.
+[[nodiscard]] std::string toBytes(const QString& text);
+
+} // namespace quillon
