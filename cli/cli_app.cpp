@@ -1,0 +1,109 @@
+#include "cli/cli_app.h"
+
+#include <algorithm>
+#include <array>
+#include <exception>
+#include <ostream>
+
+#include "cli/cli_support.h"
+#include "cli/commands.h"
+#include "core/session.h"
+#include "core/startup.h"
+
+namespace quillon {
+
+namespace {
+
+// Every subcommand, in the order --help lists them. A new subcommand is one entry here.
+const std::array<Subcommand, 2> Subcommands{{
+    {"iomap", IomapSynopsis, runIomapCommand},
+    {"generate", GenerateSynopsis, runGenerateCommand},
+}};
+
+void printUsage(std::ostream& out)
+{
+    out << "Usage:\n";
+    for (const Subcommand& command : Subcommands)
+        out << "  quillon-cli [--ini FILE] " << command.synopsis << "\n";
+    out << "  quillon-cli --help | --version\n"
+           "\n"
+           "Builds the station from a project file (--project) or from catalogue modules added in\n"
+           "the order given (--module: a name from the catalogue list or a five-letter model name\n"
+           "such as KD236), then\n"
+           "  iomap     prints the I/O mapping grid (text: aligned table, tsv: tab-separated "
+           "rows)\n"
+           "  generate  writes the station's EDS file\n"
+           "\n"
+           "--ini FILE  the settings file (default: Quillon.ini beside quillon-cli)\n"
+           "\n"
+           "Messages go to standard error. Exit status: 0 success, 1 refused or failed (a limit\n"
+           "exceeded, a resource file missing...), 2 wrong usage or unreadable input, 3 not\n"
+           "available in this build. With SOURCE_DATE_EPOCH set, every date and time written is\n"
+           "that instant in UTC.\n";
+}
+
+int dispatch(const std::vector<std::string>& args, std::ostream& out, std::ostream& err,
+             const std::string& exeDir)
+{
+    std::string dir = exeDir;
+    while (dir.size() > 1 && (dir.back() == '/' || dir.back() == PathSeparator))
+        dir.pop_back();
+    CliContext context{out, err, dir, dir + PathSeparator + "Quillon.ini"};
+
+    std::size_t i = 0;
+    for (; i < args.size(); ++i) {
+        const std::string& arg = args[i];
+        if (arg == "--help" || arg == "-h") {
+            printUsage(out);
+            return ExitSuccess;
+        }
+        if (arg == "--version") {
+            out << "quillon-cli " << ProgramVersion << "\n";
+            return ExitSuccess;
+        }
+        if (arg == "--ini") {
+            if (i + 1 >= args.size() || args[i + 1].empty())
+                return usageError(context, "option '--ini' needs a value");
+            context.iniPath = args[++i];
+        } else if (arg.rfind("--ini=", 0) == 0 && arg.size() > 6) {
+            context.iniPath = arg.substr(6);
+        } else if (arg.rfind("-", 0) == 0) {
+            return usageError(context, "unknown option '" + arg + "'");
+        } else {
+            break;
+        }
+    }
+    if (i >= args.size())
+        return usageError(context, "no command given");
+
+    const auto command =
+        std::find_if(Subcommands.begin(), Subcommands.end(),
+                     [&args, i](const Subcommand& c) { return c.name == args[i]; });
+    if (command == Subcommands.end())
+        return usageError(context, "unknown command '" + args[i] + "'");
+
+    const std::vector<std::string> rest(args.begin() + static_cast<std::ptrdiff_t>(i) + 1,
+                                        args.end());
+    if (std::find(rest.begin(), rest.end(), "--help") != rest.end()) {
+        out << "Usage: quillon-cli [--ini FILE] " << command->synopsis << "\n";
+        return ExitSuccess;
+    }
+    return command->run(context, rest);
+}
+
+} // namespace
+
+int runCli(const std::vector<std::string>& args, std::ostream& out, std::ostream& err,
+           const std::string& exeDir)
+{
+    try {
+        return dispatch(args, out, err, exeDir);
+    } catch (const std::exception& e) {
+        // Nothing below is meant to throw; this keeps a surprise (out of memory, a file system
+        // error) from ending the program without a word.
+        err << "quillon-cli: " << e.what() << "\n";
+        return ExitRefused;
+    }
+}
+
+} // namespace quillon

@@ -1,0 +1,245 @@
+#include "cli/cli_support.h"
+
+#include <algorithm>
+#include <cctype>
+#include <ostream>
+#include <utility>
+
+#include "cli/cli_app.h"
+#include "core/cluster.h"
+#include "core/session.h"
+#include "core/settings.h"
+#include "core/startup.h"
+#include "project/project_file.h"
+
+namespace quillon {
+
+namespace {
+
+bool isOption(const std::string& arg)
+{
+    return arg.size() > 2 && arg.compare(0, 2, "--") == 0;
+}
+
+std::string lowered(std::string text)
+{
+    std::transform(text.begin(), text.end(), text.begin(),
+                   [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
+    return text;
+}
+
+std::string trimmed(const std::string& text)
+{
+    const auto first = text.find_first_not_of(" \t");
+    if (first == std::string::npos)
+        return {};
+    return text.substr(first, text.find_last_not_of(" \t") - first + 1);
+}
+
+} // namespace
+
+int usageError(CliContext& context, const std::string& message)
+{
+    context.err << "quillon-cli: " << message << "\n"
+                << "Try 'quillon-cli --help' for more information.\n";
+    return ExitBadInput;
+}
+
+OptionsResult parseOptions(const std::vector<std::string>& args,
+                           const std::vector<OptionSpec>& specs)
+{
+    OptionsResult result;
+    const auto fail = [&result](std::string message) {
+        result.error = std::move(message);
+        return result;
+    };
+    for (std::size_t i = 0; i < args.size(); ++i) {
+        const std::string& arg = args[i];
+        if (!isOption(arg))
+            return fail("unexpected argument '" + arg + "'");
+        const auto equals = arg.find('=');
+        const std::string name = arg.substr(0, equals);
+        const auto spec = std::find_if(specs.begin(), specs.end(),
+                                       [&name](const OptionSpec& s) { return s.name == name; });
+        if (spec == specs.end())
+            return fail("unknown option '" + name + "'");
+
+        std::vector<std::string>& values = result.options[name];
+        if (spec->arity == OptionArity::Flag) {
+            if (equals != std::string::npos)
+                return fail("option '" + name + "' takes no value");
+            continue;
+        }
+        if (spec->arity == OptionArity::One && !values.empty())
+            return fail("option '" + name + "' given more than once");
+        if (equals != std::string::npos) {
+            values.push_back(arg.substr(equals + 1));
+        } else {
+            if (i + 1 >= args.size() || isOption(args[i + 1]))
+                return fail("option '" + name + "' needs a value");
+            values.push_back(args[++i]);
+        }
+        if (values.back().empty())
+            return fail("option '" + name + "' needs a value");
+        if (spec->arity == OptionArity::Many) {
+            while (i + 1 < args.size() && !isOption(args[i + 1]))
+                values.push_back(args[++i]);
+        }
+    }
+    return result;
+}
+
+std::optional<std::string> optionValue(const ParsedOptions& options, std::string_view name)
+{
+    const auto it = options.find(name);
+    if (it == options.end() || it->second.empty())
+        return std::nullopt;
+    return it->second.front();
+}
+
+std::vector<OptionSpec> stationOptionSpecs()
+{
+    return {{"--protocol", OptionArity::One},
+            {"--project", OptionArity::One},
+            {"--module", OptionArity::Many}};
+}
+
+std::string stationSourceFrom(const ParsedOptions& options, bool allowNone, StationSource& source)
+{
+    const auto protocol = optionValue(options, "--protocol");
+    const std::string choices = allowNone ? "devicenet, canopen or none" : "devicenet or canopen";
+    if (!protocol)
+        return "--protocol is required (" + choices + ")";
+    const std::string name = lowered(*protocol);
+    if (name == "devicenet")
+        source.protocol = FieldbusProtocol::DeviceNet;
+    else if (name == "canopen")
+        source.protocol = FieldbusProtocol::CanOpen;
+    else if (name == "none" && allowNone)
+        source.protocol = FieldbusProtocol::None;
+    else
+        return "--protocol must be " + choices + ", not '" + *protocol + "'";
+
+    source.projectFile = optionValue(options, "--project");
+    const auto modules = options.find("--module");
+    if (modules != options.end())
+        source.modules = modules->second;
+    if (source.projectFile && !source.modules.empty())
+        return "give either --project or --module, not both";
+    if (!source.projectFile && source.modules.empty())
+        return "give the station with --project FILE.edp or --module NAME...";
+    return {};
+}
+
+void CliDialogs::notice(const std::string& text, const std::string& detail)
+{
+    ++m_notices;
+    m_err << text << "\n";
+    if (!detail.empty())
+        m_err << "  " << detail << "\n";
+}
+
+bool CliDialogs::askYesNo(const std::string& text)
+{
+    // Nobody is there to answer; a question that acts only on Yes is thereby declined.
+    m_err << text << " (answered No)\n";
+    return false;
+}
+
+std::optional<std::string> CliDialogs::openFile(const FileRequest& request)
+{
+    (void)request;
+    return std::exchange(m_openPath, std::nullopt);
+}
+
+std::optional<std::string> CliDialogs::saveFile(const FileRequest& request)
+{
+    (void)request;
+    return std::exchange(m_savePath, std::nullopt);
+}
+
+std::optional<int> findCatalogueModule(const Session& session, const std::string& name)
+{
+    const std::vector<std::string>& names = session.view.catalogueNames;
+    const int count = std::min(static_cast<int>(names.size()), session.catalogueRecordCount);
+    const auto nameAt = [&names](int i) -> const std::string& {
+        return names[static_cast<std::size_t>(i)];
+    };
+    for (int i = 0; i < count; ++i) {
+        if (nameAt(i) == name)
+            return i;
+    }
+    // Catalogue names may carry blanks the shell would not keep.
+    for (int i = 0; i < count; ++i) {
+        if (!trimmed(name).empty() && trimmed(nameAt(i)) == trimmed(name))
+            return i;
+    }
+    if (name.size() == 5) {
+        for (int i = 0; i < count; ++i) {
+            const ModuleInfo& record = session.ModuleCatalogue[static_cast<std::size_t>(i)];
+            if (lowered(modelNameOf(record.ResourceFile)) == lowered(name))
+                return i;
+        }
+    }
+    return std::nullopt;
+}
+
+int buildStation(CliContext& context, const StationSource& source, Session& session,
+                 CliDialogs& dialogs)
+{
+    session.programDir = context.exeDir;
+    session.iniPath = context.iniPath;
+    if (!startUp(session, dialogs)) {
+        // A settings file that cannot be read is bad input; one that reads but names resources
+        // that are not there is the program's refusal.
+        return readSettingsFile(session.iniPath, session.programDir).ok ? ExitRefused
+                                                                        : ExitBadInput;
+    }
+    if (source.protocol != FieldbusProtocol::None)
+        ChooseProtocol(session, source.protocol);
+
+    if (source.projectFile) {
+        dialogs.answerOpenWith(*source.projectFile);
+        const LoadOutcome loaded = loadConfiguration(session, dialogs);
+        switch (loaded.status) {
+        case LoadStatus::Loaded:
+            return ExitSuccess;
+        case LoadStatus::Empty:
+            return ExitRefused; // the window's message has been shown
+        case LoadStatus::Cancelled:
+        case LoadStatus::Unreadable:
+        case LoadStatus::Broken:
+            break;
+        }
+        context.err << "quillon-cli: cannot load the project file: "
+                    << (loaded.detail.empty() ? *source.projectFile : loaded.detail) << "\n";
+        return ExitBadInput;
+    }
+
+    // Every name must mean a module before the station is touched.
+    std::vector<int> indices;
+    for (const std::string& name : source.modules) {
+        const auto index = findCatalogueModule(session, name);
+        if (!index) {
+            return usageError(context, "no module '" + name + "' in the catalogue of " +
+                                           session.iniPath +
+                                           " (give a listed name or a five-letter model name)");
+        }
+        indices.push_back(*index);
+    }
+
+    NewConfiguration(session, dialogs);
+    if (dialogs.noticeCount() > 0)
+        return ExitRefused;
+    for (const int index : indices) {
+        SelectCatalogueEntry(session, dialogs, index);
+        if (dialogs.noticeCount() > 0)
+            return ExitRefused;
+        AddModule(session, dialogs);
+        if (dialogs.noticeCount() > 0)
+            return ExitRefused; // a limit or the last free slot; the message has been shown
+    }
+    return ExitSuccess;
+}
+
+} // namespace quillon
