@@ -8,10 +8,14 @@
 #define WIN32_LEAN_AND_MEAN
 #endif
 #include <cstring>
-#include <shellapi.h>
 #include <string>
 #include <vector>
+
+// shellapi.h builds on the declarations of windows.h, so the order matters.
+// clang-format off
 #include <windows.h>
+#include <shellapi.h>
+// clang-format on
 
 #include "core/system.h"
 
@@ -43,21 +47,28 @@ HKEY rootKeyOf(const std::string& name)
     return nullptr;
 }
 
-// One value of one registry view as text: strings as they stand (expanded), numbers in decimal.
+// One value of one registry view as text: strings as they stand (REG_EXPAND_SZ comes back
+// expanded, since RRF_RT_REG_SZ asks for that), numbers in decimal.
 bool readValue(HKEY root, const std::string& subKey, const char* valueName, REGSAM view,
                std::string& result)
 {
     HKEY key = nullptr;
     if (RegOpenKeyExA(root, subKey.c_str(), 0, KEY_QUERY_VALUE | view, &key) != ERROR_SUCCESS)
         return false;
-    const DWORD flags = RRF_RT_REG_SZ | RRF_RT_REG_EXPAND_SZ | RRF_RT_REG_DWORD;
-    DWORD type = 0;
-    DWORD size = 0;
+    const DWORD flags = RRF_RT_REG_SZ | RRF_RT_REG_DWORD;
+    std::vector<char> buffer(512, '\0');
     bool ok = false;
-    if (RegGetValueA(key, nullptr, valueName, flags, &type, nullptr, &size) == ERROR_SUCCESS) {
-        std::vector<char> buffer(size + 1, '\0');
-        if (RegGetValueA(key, nullptr, valueName, flags, &type, buffer.data(), &size) ==
-            ERROR_SUCCESS) {
+    // The size asked for first is only a guess for expanded strings, so a short buffer is retried.
+    for (int attempt = 0; attempt < 4; ++attempt) {
+        DWORD type = 0;
+        DWORD size = static_cast<DWORD>(buffer.size());
+        const LSTATUS status =
+            RegGetValueA(key, nullptr, valueName, flags, &type, buffer.data(), &size);
+        if (status == ERROR_MORE_DATA) {
+            buffer.assign(static_cast<std::size_t>(size) + 512, '\0');
+            continue;
+        }
+        if (status == ERROR_SUCCESS) {
             if (type == REG_DWORD) {
                 DWORD number = 0;
                 std::memcpy(&number, buffer.data(), sizeof number);
@@ -67,6 +78,7 @@ bool readValue(HKEY root, const std::string& subKey, const char* valueName, REGS
             }
             ok = true;
         }
+        break;
     }
     RegCloseKey(key);
     return ok;
