@@ -3,6 +3,9 @@
 #include "cli/cli_app.h"
 #include "cli/cli_support.h"
 #include "cli/commands.h"
+#include "core/item_reader.h"
+#include "core/session.h"
+#include "eds/generate.h"
 
 namespace quillon {
 
@@ -19,11 +22,32 @@ int runGenerateCommand(CliContext& context, const std::vector<std::string>& args
     StationSource source;
     if (const std::string error = stationSourceFrom(parsed.options, false, source); !error.empty())
         return usageError(context, error);
-    if (!optionValue(parsed.options, "--output"))
+    const auto output = optionValue(parsed.options, "--output");
+    if (!output)
         return usageError(context, "--output FILE.eds is required");
 
-    context.err << "quillon-cli: EDS generation is not available in this build yet\n";
-    return ExitNotAvailable;
+    Session session;
+    CliDialogs dialogs(context.err);
+    if (const int status = buildStation(context, source, session, dialogs); status != ExitSuccess)
+        return status;
+
+    // The same text "Create EDS File and Save" writes, named and dated the same way; the file is
+    // only replaced once the whole text is there.
+    if (const auto refusal = checkGeneratorRange(session, source.protocol)) {
+        dialogs.notice(*refusal);
+        return ExitRefused;
+    }
+    const EdsBuildResult built =
+        buildEdsText(session, source.protocol, *output, session.clock(), dialogs);
+    if (!built.ok) {
+        dialogs.notice(EdsCreationFailedMessage, built.error);
+        return ExitRefused;
+    }
+    if (!writeFileAtomically(*output, built.text + "\r\n")) {
+        dialogs.notice(EdsCreationFailedMessage, "cannot write the file " + *output);
+        return ExitRefused;
+    }
+    return ExitSuccess;
 }
 
 } // namespace quillon

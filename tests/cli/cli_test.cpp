@@ -1,16 +1,24 @@
+#include <algorithm>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <gtest/gtest.h>
+#include <optional>
 #include <random>
 #include <sstream>
 #include <string>
 #include <vector>
 
 #include "cli/cli_app.h"
+#include "core/clock.h"
+#include "core/cluster.h"
 #include "core/item_reader.h"
+#include "core/session.h"
+#include "core/startup.h"
 #include "core/types.h"
+#include "eds/generate.h"
 #include "project/project_file.h"
+#include "tests/fakes/scripted_dialogs.h"
 
 #ifndef _WIN32
 #include <sys/wait.h>
@@ -280,15 +288,112 @@ TEST(CliInput, UnreadableInputIsStatusTwoAndAnEmptyProjectIsRefused)
     EXPECT_EQ(empty.out, "");
 }
 
-TEST(CliGenerate, AnswersThatGenerationIsNotAvailableYet)
+#ifndef _WIN32
+// Sets an environment variable for one test and puts the old value back.
+class ScopedEnv
+{
+public:
+    ScopedEnv(const char* name, const std::string& value) : m_name(name)
+    {
+        if (const char* old = std::getenv(name))
+            m_old = old;
+        ::setenv(name, value.c_str(), 1);
+    }
+    ~ScopedEnv()
+    {
+        if (m_old)
+            ::setenv(m_name, m_old->c_str(), 1);
+        else
+            ::unsetenv(m_name);
+    }
+
+private:
+    const char* m_name;
+    std::optional<std::string> m_old;
+};
+
+// The sample catalogue shipped with the program (settings file and templates), copied into
+// `dir` as a program directory. Generation needs no pictures, but start-up and the catalogue
+// clicks check that they are there, so any the copy lacks are stood in for.
+std::string sampleProgramDir(const TempDir& dir)
+{
+    const std::string program = dir / "program";
+    fs::create_directories(program);
+    fs::copy_file(QUILLON_RESOURCES "/Quillon.ini", program + "/Quillon.ini");
+    fs::copy(QUILLON_RESOURCES "/Resources", program + "/Resources", fs::copy_options::recursive);
+    const std::string ini = readFileBytes(program + "/Quillon.ini").value_or("");
+    for (std::size_t at = ini.find(".wmf"); at != std::string::npos;
+         at = ini.find(".wmf", at + 1)) {
+        const std::size_t start = ini.find_last_of("\"\n", at) + 1;
+        const std::string picture = program + "/Resources/" + ini.substr(start, at + 4 - start);
+        if (!fs::exists(picture))
+            writeBytes(picture, "picture");
+    }
+    if (!fs::exists(program + "/Resources/HB612.wmf"))
+        writeBytes(program + "/Resources/HB612.wmf", "picture");
+    return program;
+}
+
+// The EDS the window's "Create EDS File and Save" writes for the same station at the same instant.
+std::string windowEds(const std::string& programDir, FieldbusProtocol protocol,
+                      const std::vector<std::string>& modules, const std::string& path,
+                      long long epoch)
+{
+    Session s;
+    s.programDir = programDir;
+    s.iniPath = programDir + "/Quillon.ini";
+    s.clock = [epoch]() { return utcFromEpoch(epoch); };
+    test::ScriptedDialogs dialogs;
+    EXPECT_TRUE(startUp(s, dialogs));
+    ChooseProtocol(s, protocol);
+    NewConfiguration(s, dialogs);
+    for (const std::string& name : modules) {
+        const auto it = std::find(s.view.catalogueNames.begin(), s.view.catalogueNames.end(), name);
+        SelectCatalogueEntry(s, dialogs, static_cast<int>(it - s.view.catalogueNames.begin()));
+        AddModule(s, dialogs);
+    }
+    dialogs.thenChooseFile(path);
+    EXPECT_TRUE(GenerateEds(s, dialogs)) << (dialogs.details.empty() ? "" : dialogs.details.back());
+    return readFileBytes(path).value_or("<not written>");
+}
+
+TEST(CliGenerate, WritesWhatTheWindowWrites)
 {
     TempDir dir;
-    const CliRun r =
-        run({"generate", "--protocol", "canopen", "--module", "KD108", "--output", dir / "x.eds"});
-    EXPECT_EQ(r.status, 3);
-    EXPECT_NE(r.err.find("not available"), std::string::npos);
-    EXPECT_FALSE(fs::exists(dir / "x.eds"));
+    const std::string program = sampleProgramDir(dir);
+    const long long epoch = 1246395909; // 2009-06-30 21:05:09 UTC
+    ScopedEnv sourceDate("SOURCE_DATE_EPOCH", std::to_string(epoch));
+    const std::vector<std::string> modules = {"KD236  16 DI 24 V DC", "KD418  8 DO 24 V DC 0.5 A",
+                                              "KA224  4 AI 0/4..20 mA", "KA424  4 AO 0/4..20 mA"};
+    for (const char* protocol : {"devicenet", "canopen"}) {
+        const std::string path = dir / (std::string(protocol) + ".eds");
+        const CliRun r = run(
+            withModules({"generate", "--protocol", protocol, "--output", path}, modules), program);
+        ASSERT_EQ(r.status, 0) << r.err;
+        EXPECT_EQ(r.out, "");
+        const std::string fromCli = readFileBytes(path).value_or("<not written>");
+        fs::remove(path);
+        const auto chosen = std::string(protocol) == "devicenet" ? FieldbusProtocol::DeviceNet
+                                                                 : FieldbusProtocol::CanOpen;
+        EXPECT_EQ(fromCli, windowEds(program, chosen, modules, path, epoch)) << protocol;
+        EXPECT_NE(fromCli.find("06-30-2009"), std::string::npos) << protocol;
+        EXPECT_EQ(fromCli.substr(fromCli.size() - 2), "\r\n");
+    }
 }
+
+TEST(CliGenerate, MissingTemplatesAreRefusedAndLeaveTheOldFile)
+{
+    TempDir dir;
+    writeBytes(dir / "out.eds", "an older EDS");
+    // The test station has pictures but no templates.
+    const CliRun r = run(
+        {"generate", "--protocol", "canopen", "--module", "KD108", "--output", dir / "out.eds"});
+    EXPECT_EQ(r.status, 1);
+    EXPECT_EQ(r.err.rfind("EDS-File creation not possible! Resource-Files missing!\n", 0), 0u)
+        << r.err;
+    EXPECT_EQ(readFileBytes(dir / "out.eds"), "an older EDS");
+}
+#endif
 
 #ifndef _WIN32
 // The built program: arguments, output and exit status pass through main unchanged.
