@@ -226,7 +226,8 @@ def dn_param(keyword: str, path: str, name: str, p: Param, enum_keyword: str) ->
         dn_field(f'6,"{path}",', "link path size, link path"),
         dn_field(f"0x{descriptor:04X},",
                  "descriptor: enumerated strings" if p.choices else "descriptor"),
-        dn_field("0xC7," if p.wide else "0xC6,", "data type: UINT" if p.wide else "data type: USINT"),
+        dn_field("0xC7," if p.wide else "0xC6,",
+                 "data type: UINT" if p.wide else "data type: USINT"),
         dn_field("2," if p.wide else "1,", "data size in bytes"),
         dn_field(f'"{name}",', "name"),
         dn_field(f'"{p.units}",', "units, --Help string -- on the next line"),
@@ -377,7 +378,7 @@ def head_devicenet() -> list[str]:
         f"{INDENT}PollInfo = 0x0001, 1, 1;".ljust(COMMENT_COLUMN - 1)
         + " $ polled, default input and output 1",
         "",
-        "$ Input: 16 diagnostic bytes, then the digital and the analogue input bytes of all modules",
+        "$ Input: 16 diagnostic bytes, then the digital and analogue input bytes of all modules",
         f"{INDENT}Input1 =",
         dn_field("18,", "size in bytes"),
         dn_field("0,", "all bits significant"),
@@ -387,7 +388,7 @@ def head_devicenet() -> list[str]:
         dn_field('"20 04 24 64 30 03",', "assembly object instance 100"),
         dn_field('"Diagnostic data, digital and analogue inputs";', "help string"),
         "",
-        "$ Output: the digital and the analogue output bytes of all modules",
+        "$ Output: the digital and analogue output bytes of all modules",
         f"{INDENT}Output1 =",
         dn_field("1,", "size in bytes"),
         dn_field("0,", "all bits significant"),
@@ -404,8 +405,8 @@ def head_devicenet() -> list[str]:
         + " $ parameter instances, stored non-volatile",
         f"{INDENT}CfgAssembly = 0;".ljust(COMMENT_COLUMN - 1) + " $ no configuration assembly",
         "",
-        "$ Parameters 1 to 11 belong to the HB612 coupler; the parameters of the I/O modules follow",
-        "$ in the order of the modules. Enumerations stand directly after their parameter.",
+        "$ Parameters 1 to 11 belong to the HB612 coupler; the parameters of the I/O modules",
+        "$ follow in module order. Enumerations stand directly after their parameter.",
         "[Params]",
     ]
     for n, p in enumerate(HEAD.params, start=1):
