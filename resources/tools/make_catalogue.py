@@ -211,7 +211,10 @@ def dn_field(value: str, comment: str = "") -> str:
     text = FIELD + value
     if not comment:
         return text
-    return text.ljust(COMMENT_COLUMN - 1) + " $ " + comment
+    # "slot" becomes a two-digit number in the generated file; pad for it so that the comments
+    # still line up there.
+    column = COMMENT_COLUMN + (2 if "slot" in value else 0)
+    return text.ljust(column - 1) + " $ " + comment
 
 
 def dn_param(keyword: str, path: str, name: str, p: Param, enum_keyword: str) -> list[str]:
