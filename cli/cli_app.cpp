@@ -37,9 +37,8 @@ void printUsage(std::ostream& out)
            "--ini FILE  the settings file (default: Quillon.ini beside quillon-cli)\n"
            "\n"
            "Messages go to standard error. Exit status: 0 success, 1 refused or failed (a limit\n"
-           "exceeded, a resource file missing...), 2 wrong usage or unreadable input, 3 not\n"
-           "available in this build. With SOURCE_DATE_EPOCH set, every date and time written is\n"
-           "that instant in UTC.\n";
+           "exceeded, a resource file missing...), 2 wrong usage or unreadable input.\n"
+           "With SOURCE_DATE_EPOCH set, every date and time written is that instant in UTC.\n";
 }
 
 int dispatch(const std::vector<std::string>& args, std::ostream& out, std::ostream& err,
