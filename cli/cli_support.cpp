@@ -45,8 +45,7 @@ int usageError(CliContext& context, const std::string& message)
     return ExitBadInput;
 }
 
-OptionsResult parseOptions(const std::vector<std::string>& args,
-                           const std::vector<OptionSpec>& specs)
+OptionsResult parseOptions(const std::vector<std::string>& args, const std::vector<OptionDef>& defs)
 {
     OptionsResult result;
     const auto fail = [&result](std::string message) {
@@ -59,18 +58,18 @@ OptionsResult parseOptions(const std::vector<std::string>& args,
             return fail("unexpected argument '" + arg + "'");
         const auto equals = arg.find('=');
         const std::string name = arg.substr(0, equals);
-        const auto spec = std::find_if(specs.begin(), specs.end(),
-                                       [&name](const OptionSpec& s) { return s.name == name; });
-        if (spec == specs.end())
+        const auto def = std::find_if(defs.begin(), defs.end(),
+                                      [&name](const OptionDef& s) { return s.name == name; });
+        if (def == defs.end())
             return fail("unknown option '" + name + "'");
 
         std::vector<std::string>& values = result.options[name];
-        if (spec->arity == OptionArity::Flag) {
+        if (def->arity == OptionArity::Flag) {
             if (equals != std::string::npos)
                 return fail("option '" + name + "' takes no value");
             continue;
         }
-        if (spec->arity == OptionArity::One && !values.empty())
+        if (def->arity == OptionArity::One && !values.empty())
             return fail("option '" + name + "' given more than once");
         if (equals != std::string::npos) {
             values.push_back(arg.substr(equals + 1));
@@ -81,7 +80,7 @@ OptionsResult parseOptions(const std::vector<std::string>& args,
         }
         if (values.back().empty())
             return fail("option '" + name + "' needs a value");
-        if (spec->arity == OptionArity::Many) {
+        if (def->arity == OptionArity::Many) {
             while (i + 1 < args.size() && !isOption(args[i + 1]))
                 values.push_back(args[++i]);
         }
@@ -97,7 +96,7 @@ std::optional<std::string> optionValue(const ParsedOptions& options, std::string
     return it->second.front();
 }
 
-std::vector<OptionSpec> stationOptionSpecs()
+std::vector<OptionDef> stationOptionDefs()
 {
     return {{"--protocol", OptionArity::One},
             {"--project", OptionArity::One},

@@ -45,7 +45,7 @@ enum class OptionArity
     Many, // --name VALUE... : one or more values up to the next option; may be repeated
 };
 
-struct OptionSpec
+struct OptionDef
 {
     std::string_view name; // with its leading "--"
     OptionArity arity;
@@ -60,10 +60,10 @@ struct OptionsResult
     std::string error; // not empty on wrong usage
 };
 
-// Parses `args` against `specs`. Unknown options, stray words, a missing value and a repeated
+// Parses `args` against `defs`. Unknown options, stray words, a missing value and a repeated
 // single-value option are usage errors.
 [[nodiscard]] OptionsResult parseOptions(const std::vector<std::string>& args,
-                                         const std::vector<OptionSpec>& specs);
+                                         const std::vector<OptionDef>& defs);
 
 // The single value of an option, if given.
 [[nodiscard]] std::optional<std::string> optionValue(const ParsedOptions& options,
@@ -85,7 +85,7 @@ struct StationSource
                                             StationSource& source);
 
 // The station options, for subcommands that build a station.
-[[nodiscard]] std::vector<OptionSpec> stationOptionSpecs();
+[[nodiscard]] std::vector<OptionDef> stationOptionDefs();
 
 // The Dialogs of the command line: message boxes go to the error stream as their texts, the open
 // and save dialogs are answered with paths given on the command line, questions with No.

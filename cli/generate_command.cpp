@@ -14,9 +14,9 @@ const char* const GenerateSynopsis = "generate --protocol devicenet|canopen "
 
 int runGenerateCommand(CliContext& context, const std::vector<std::string>& args)
 {
-    auto specs = stationOptionSpecs();
-    specs.push_back({"--output", OptionArity::One});
-    const OptionsResult parsed = parseOptions(args, specs);
+    auto defs = stationOptionDefs();
+    defs.push_back({"--output", OptionArity::One});
+    const OptionsResult parsed = parseOptions(args, defs);
     if (!parsed.error.empty())
         return usageError(context, parsed.error);
     StationSource source;

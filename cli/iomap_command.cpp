@@ -50,9 +50,9 @@ std::string gridAsText(const IoGrid& grid)
 
 int runIomapCommand(CliContext& context, const std::vector<std::string>& args)
 {
-    auto specs = stationOptionSpecs();
-    specs.push_back({"--format", OptionArity::One});
-    const OptionsResult parsed = parseOptions(args, specs);
+    auto defs = stationOptionDefs();
+    defs.push_back({"--format", OptionArity::One});
+    const OptionsResult parsed = parseOptions(args, defs);
     if (!parsed.error.empty())
         return usageError(context, parsed.error);
     StationSource source;

@@ -84,27 +84,17 @@ std::vector<std::string> withModules(std::vector<std::string> args,
     return args;
 }
 
-class TempDir
+struct TempDir
 {
-public:
-    TempDir()
-    {
-        std::random_device entropy;
-        m_path = fs::temp_directory_path() / ("quillon_cli_" + std::to_string(entropy()));
-        fs::create_directories(m_path);
-    }
+    fs::path path =
+        fs::temp_directory_path() / ("quillon_cli_" + std::to_string(std::random_device()()));
+    TempDir() { fs::create_directories(path); }
     ~TempDir()
     {
         std::error_code ec;
-        fs::remove_all(m_path, ec);
+        fs::remove_all(path, ec);
     }
-    [[nodiscard]] std::string operator/(const std::string& name) const
-    {
-        return (m_path / name).string();
-    }
-
-private:
-    fs::path m_path;
+    std::string operator/(const std::string& name) const { return (path / name).string(); }
 };
 
 void writeBytes(const std::string& path, const std::string& bytes)
@@ -126,22 +116,17 @@ std::string exampleProject()
     return writeProjectText(slots);
 }
 
-TEST(CliIomap, WorkedExampleByCatalogueNames)
+TEST(CliIomap, WorkedExampleFromNamesModelNamesAndAProjectFile)
 {
-    const CliRun devicenet =
-        run(withModules({"iomap", "--protocol", "devicenet", "--format", "tsv"}, ExampleModules));
-    EXPECT_EQ(devicenet.status, 0) << devicenet.err;
-    EXPECT_EQ(devicenet.out, DeviceNetExample);
-    EXPECT_EQ(devicenet.err, "");
+    for (const auto& [protocol, expected] :
+         {std::pair{"devicenet", DeviceNetExample}, std::pair{"canopen", CanOpenExample}}) {
+        const CliRun byName =
+            run(withModules({"iomap", "--protocol", protocol, "--format", "tsv"}, ExampleModules));
+        EXPECT_EQ(byName.status, 0) << byName.err;
+        EXPECT_EQ(byName.out, expected);
+        EXPECT_EQ(byName.err, "");
+    }
 
-    const CliRun canopen =
-        run(withModules({"iomap", "--protocol", "canopen", "--format", "tsv"}, ExampleModules));
-    EXPECT_EQ(canopen.status, 0) << canopen.err;
-    EXPECT_EQ(canopen.out, CanOpenExample);
-}
-
-TEST(CliIomap, ModelNamesRepeatedOptionsAndProjectFilesGiveTheSameGrid)
-{
     const CliRun byModel =
         run({"iomap", "--protocol=canopen", "--format", "tsv", "--module", "KD108", "kd116",
              "--module", "KD132", "--module", "KD208", "KA104", "KA108"});
@@ -299,13 +284,7 @@ public:
             m_old = old;
         ::setenv(name, value.c_str(), 1);
     }
-    ~ScopedEnv()
-    {
-        if (m_old)
-            ::setenv(m_name, m_old->c_str(), 1);
-        else
-            ::unsetenv(m_name);
-    }
+    ~ScopedEnv() { m_old ? ::setenv(m_name, m_old->c_str(), 1) : ::unsetenv(m_name); }
 
 private:
     const char* m_name;
@@ -393,9 +372,7 @@ TEST(CliGenerate, MissingTemplatesAreRefusedAndLeaveTheOldFile)
         << r.err;
     EXPECT_EQ(readFileBytes(dir / "out.eds"), "an older EDS");
 }
-#endif
 
-#ifndef _WIN32
 // The built program: arguments, output and exit status pass through main unchanged.
 TEST(CliProgram, RunsAsAProcess)
 {
