@@ -171,14 +171,14 @@ void LoadConfiguration(Session& session, Dialogs& dialogs)
 
 LoadOutcome loadConfiguration(Session& s, Dialogs& dialogs)
 {
-    // 1. The file.
+    // Which file.
     const auto chosen = dialogs.openFile(projectFileRequest(s, LoadConfigurationTitle));
     if (!chosen)
         return failedLoad(s, LoadStatus::Cancelled, {}, {});
     takeChosenFile(s, *chosen);
     s.ProjectName = *chosen;
 
-    // 2. Read it whole, with a bound: a real project file is a few hundred bytes.
+    // Read it whole, with a bound: a real project file is a few hundred bytes.
     const std::string& path = *chosen;
     std::error_code ec;
     std::optional<std::string> bytes;
@@ -198,7 +198,7 @@ LoadOutcome loadConfiguration(Session& s, Dialogs& dialogs)
         return LoadOutcome{LoadStatus::Empty, path, {}};
     }
 
-    // 3. to 6.
+    // From here on the old configuration is given up, even if a record turns out broken.
     s.gbLoadedEDS = false;
     s.gstrActEDS.clear();
     s.view.enable("Command13", true);
@@ -212,7 +212,7 @@ LoadOutcome loadConfiguration(Session& s, Dialogs& dialogs)
     s.view.previewPicture.clear();
     s.UsedBytes = {0, 0, 0, 0};
 
-    // 7. The records, in position order; a failure keeps what was taken over before it.
+    // The records, in position order; a failure keeps what was taken over before it.
     for (int i = 0; i < ProjectRecordCount; ++i) {
         const auto index = static_cast<std::size_t>(i);
         s.view.slotPicture[index].clear();
@@ -241,7 +241,7 @@ LoadOutcome loadConfiguration(Session& s, Dialogs& dialogs)
         }
     }
 
-    // 8. to 11.
+    // Only a complete file refreshes the boxes, the grid, the hint and the buttons.
     showUsedBytes(s);
     RefreshIoMap(s);
     s.view.setText("Text1", ProjectLoadedHint);
