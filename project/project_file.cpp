@@ -166,7 +166,11 @@ void SaveConfiguration(Session& s, Dialogs& dialogs)
 
 void LoadConfiguration(Session& session, Dialogs& dialogs)
 {
-    (void)loadConfiguration(session, dialogs);
+    // The window tells the person why nothing (or only part) was loaded; a cancelled dialog and
+    // the empty file, which has its own message, stay as they are.
+    const LoadOutcome outcome = loadConfiguration(session, dialogs);
+    if (outcome.status == LoadStatus::Unreadable || outcome.status == LoadStatus::Broken)
+        dialogs.notice(ProjectFileBrokenMessage + outcome.path, outcome.detail);
 }
 
 LoadOutcome loadConfiguration(Session& s, Dialogs& dialogs)

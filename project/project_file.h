@@ -15,6 +15,7 @@ class Dialogs;
 inline constexpr const char* SaveConfigurationTitle = "Save Actual Configuration";
 inline constexpr const char* LoadConfigurationTitle = "Load An Existing Configuration";
 inline constexpr const char* ProjectFileEmptyMessage = " File empty. Please try another one!";
+inline constexpr const char* ProjectFileBrokenMessage = "This is no readable project file: ";
 inline constexpr const char* ProjectLoadedHint =
     "With configuration controls you can add, insert and clear modules. To select a module in "
     "HB612-cluster, click on it. When you are ready, you can save actual configuration and create "
@@ -69,8 +70,9 @@ struct LoadOutcome
 void SaveConfiguration(Session& session, Dialogs& dialogs);
 
 // Command3 / m_LoPro: asks for a project file and rebuilds the cluster, the used bytes, the
-// pictures and the grid from it. An empty file is refused with a message and changes nothing;
-// any other failure ends the command without a message, keeping the records read before it.
+// pictures and the grid from it. An empty file is refused with a message and changes nothing; a
+// file that cannot be read, or breaks off, is reported by name and line, keeping the records
+// read before the fault.
 void LoadConfiguration(Session& session, Dialogs& dialogs);
 
 // The same as LoadConfiguration, telling the caller how it ended.

@@ -262,6 +262,15 @@ TEST(LoadConfiguration, BrokenFileKeepsTheRecordsReadBeforeTheFault)
     EXPECT_EQ(s.view.text("Text15"), before.view.text("Text15"));
     EXPECT_EQ(s.view.text("Text1"), before.view.text("Text1"));
     EXPECT_TRUE(s.ConfigurationModified);
+
+    // The window's command says so, naming the file and the line.
+    Session shown = station(FieldbusProtocol::DeviceNet, {5});
+    test::ScriptedDialogs windowDialogs;
+    windowDialogs.thenChooseFile(dir / "cut.edp");
+    LoadConfiguration(shown, windowDialogs);
+    ASSERT_EQ(windowDialogs.notices.size(), 1u);
+    EXPECT_EQ(windowDialogs.notices[0], "This is no readable project file: " + (dir / "cut.edp"));
+    EXPECT_NE(windowDialogs.details[0].find("line 25"), std::string::npos);
 }
 
 TEST(LoadConfiguration, UnreadableFilesChangeNothing)
