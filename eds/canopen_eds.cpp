@@ -94,9 +94,9 @@ private:
 // stays positioned after the section for the receive PDOs that follow it.
 ReadStatus readManufacturerObjects(LineSource& head, ObjectList& manufacturerObjects)
 {
-    std::string line;
-    if (!skipToMarker(head, "[START_CANOPEN_MANU_OBJ]", line))
+    if (!head.skipPastLineContaining("[START_CANOPEN_MANU_OBJ]"))
         return {};
+    std::string line;
     while (head.nextLine(line)) {
         if (contains(line, "[END_CANOPEN_MANU_OBJ]"))
             break;

@@ -15,7 +15,7 @@ ReadStatus ObjectList::readFrom(LineSource& source)
         return status;
     const long long announced = announcedCount(line);
     if (announced < 0 || announced > m_capacity) {
-        return ReadStatus::failure(source.name() + " line " + std::to_string(source.linesRead()) +
+        return ReadStatus::failure(source.name() + " line " + std::to_string(source.lineNumber()) +
                                    ": the " + m_description + " list announces " +
                                    std::to_string(announced) + " entries, at most " +
                                    std::to_string(m_capacity) + " fit");

@@ -1,35 +1,83 @@
 #include "eds/template_reader.h"
 
+#include <algorithm>
+
 #include "core/item_reader.h"
 #include "eds/eds_text.h"
 
 namespace quillon {
 
-LineSource::LineSource(std::shared_ptr<const std::string> bytes, std::string name)
-    : m_bytes(std::move(bytes)), m_name(std::move(name))
+namespace {
+
+// True when every line of `text` already ends in CR LF: every CR is followed by an LF and every
+// LF follows a CR. Hops from line end to line end, as real templates are CR LF throughout.
+bool hasCrLfLineEnds(std::string_view text)
+{
+    if (text.empty())
+        return true;
+    if (text.back() != '\n')
+        return false;
+    for (std::size_t cr = text.find('\r'); cr != std::string_view::npos;
+         cr = text.find('\r', cr + 2)) {
+        if (cr + 1 == text.size() || text[cr + 1] != '\n')
+            return false;
+    }
+    for (std::size_t lf = text.find('\n'); lf != std::string_view::npos;
+         lf = text.find('\n', lf + 1)) {
+        if (lf == 0 || text[lf - 1] != '\r')
+            return false;
+    }
+    return true;
+}
+
+// A marker is looked for within lines, so one holding a line end is never found.
+bool canStandInALine(std::string_view marker)
+{
+    return marker.find_first_of("\r\n") == std::string_view::npos;
+}
+
+} // namespace
+
+std::string withCrLfLineEnds(std::string bytes)
+{
+    if (hasCrLfLineEnds(bytes))
+        return bytes;
+    std::string text;
+    text.reserve(bytes.size() + bytes.size() / 16 + 2);
+    std::size_t pos = 0;
+    while (pos < bytes.size()) {
+        std::size_t end = bytes.find_first_of("\r\n", pos);
+        if (end == std::string::npos) {
+            text.append(bytes, pos, std::string::npos);
+            text += "\r\n";
+            break;
+        }
+        text.append(bytes, pos, end - pos);
+        text += "\r\n";
+        if (bytes[end] == '\r' && end + 1 < bytes.size() && bytes[end + 1] == '\n')
+            ++end;
+        pos = end + 1;
+    }
+    return text;
+}
+
+LineSource::LineSource(std::shared_ptr<const std::string> crLfText, std::string name)
+    : m_text(std::move(crLfText)), m_name(std::move(name))
 {}
 
 LineSource::LineSource(std::string bytes, std::string name)
-    : LineSource(std::make_shared<const std::string>(std::move(bytes)), std::move(name))
+    : LineSource(std::make_shared<const std::string>(withCrLfLineEnds(std::move(bytes))),
+                 std::move(name))
 {}
 
 bool LineSource::nextLine(std::string& line)
 {
-    const std::string& text = *m_bytes;
+    const std::string& text = *m_text;
     if (m_pos >= text.size())
         return false;
-    std::size_t end = m_pos;
-    while (end < text.size() && text[end] != '\r' && text[end] != '\n')
-        ++end;
-    line.assign(text, m_pos, end - m_pos);
-    if (end < text.size()) {
-        // CR LF, a lone CR or a lone LF ends the line.
-        if (text[end] == '\r' && end + 1 < text.size() && text[end + 1] == '\n')
-            ++end;
-        ++end;
-    }
-    m_pos = end;
-    ++m_linesRead;
+    const std::size_t lf = text.find('\n', m_pos);
+    line.assign(text, m_pos, lf - 1 - m_pos);
+    m_pos = lf + 1;
     return true;
 }
 
@@ -37,8 +85,43 @@ ReadStatus LineSource::pullLine(std::string& line)
 {
     if (nextLine(line))
         return {};
-    return ReadStatus::failure(m_name + " ends after line " + std::to_string(m_linesRead) +
+    return ReadStatus::failure(m_name + " ends after line " + std::to_string(lineNumber()) +
                                " where more lines were expected");
+}
+
+bool LineSource::skipPastLineContaining(std::string_view marker)
+{
+    const std::string& text = *m_text;
+    const std::size_t at = canStandInALine(marker) ? text.find(marker, m_pos) : std::string::npos;
+    if (at == std::string::npos) {
+        m_pos = text.size();
+        return false;
+    }
+    m_pos = text.find('\n', at + marker.size()) + 1;
+    return true;
+}
+
+void LineSource::copyLinesUntil(std::string_view marker, std::string& section)
+{
+    const std::string& text = *m_text;
+    const std::size_t at = canStandInALine(marker) ? text.find(marker, m_pos) : std::string::npos;
+    if (at == std::string::npos) {
+        section.append(text, m_pos, std::string::npos);
+        m_pos = text.size();
+        return;
+    }
+    // The marker's line starts after the last line end before it (or where we stand).
+    const std::size_t before = text.rfind('\n', at);
+    const std::size_t lineStart =
+        before == std::string::npos || before + 1 < m_pos ? m_pos : before + 1;
+    section.append(text, m_pos, lineStart - m_pos);
+    m_pos = text.find('\n', at + marker.size()) + 1;
+}
+
+int LineSource::lineNumber() const
+{
+    const auto end = m_text->begin() + static_cast<std::ptrdiff_t>(m_pos);
+    return static_cast<int>(std::count(m_text->begin(), end, '\n'));
 }
 
 TemplateStore::TemplateStore(std::string resourcePath) : m_resourcePath(std::move(resourcePath))
@@ -46,7 +129,7 @@ TemplateStore::TemplateStore(std::string resourcePath) : m_resourcePath(std::mov
 
 void TemplateStore::put(const std::string& name, std::string bytes)
 {
-    m_files[name] = std::make_shared<const std::string>(std::move(bytes));
+    m_files[name] = std::make_shared<const std::string>(withCrLfLineEnds(std::move(bytes)));
 }
 
 std::optional<LineSource> TemplateStore::open(const std::string& name)
@@ -56,7 +139,11 @@ std::optional<LineSource> TemplateStore::open(const std::string& name)
         auto bytes = readFileBytes(m_resourcePath + name);
         if (!bytes)
             return std::nullopt;
-        found = m_files.emplace(name, std::make_shared<const std::string>(std::move(*bytes))).first;
+        found =
+            m_files
+                .emplace(name,
+                         std::make_shared<const std::string>(withCrLfLineEnds(std::move(*bytes))))
+                .first;
     }
     return LineSource(found->second, name);
 }
@@ -66,28 +153,21 @@ ReadStatus missingTemplate(const TemplateStore& store, const std::string& fileNa
     return ReadStatus::failure("cannot read the template " + store.resourcePath() + fileName);
 }
 
-bool skipToMarker(LineSource& source, std::string_view marker, std::string& line)
-{
-    while (source.nextLine(line)) {
-        if (contains(line, marker))
-            return true;
-    }
-    return false;
-}
-
 ReadStatus copySection(LineSource& source, std::optional<std::string_view> startMarker,
                        std::string_view endMarker, const LineHandler& handler, std::string& section)
 {
-    std::string line;
-    if (startMarker && !skipToMarker(source, *startMarker, line))
+    if (startMarker && !source.skipPastLineContaining(*startMarker))
         return {};
+    if (!handler) {
+        source.copyLinesUntil(endMarker, section);
+        return {};
+    }
+    std::string line;
     while (source.nextLine(line)) {
         if (contains(line, endMarker))
             break;
-        if (handler) {
-            if (auto status = handler(line, source, section); !status)
-                return status;
-        }
+        if (auto status = handler(line, source, section); !status)
+            return status;
         section += line;
         section += "\r\n";
     }

@@ -20,11 +20,12 @@ struct ReadStatus
 };
 
 // One template's text, read line by line from the start. A line ends at CR LF, a lone CR or a
-// lone LF; the end of the text ends the last line. The text itself is shared, never copied.
+// lone LF; the end of the text ends the last line. The text is held with every line end made
+// CR LF (which keeps the same lines), so lines and sections can be found with plain searches;
+// it is shared between readers, never copied.
 class LineSource
 {
 public:
-    LineSource(std::shared_ptr<const std::string> bytes, std::string name);
     // A template held in memory, for example a test's.
     explicit LineSource(std::string bytes, std::string name = "template");
 
@@ -34,16 +35,31 @@ public:
     // Like nextLine, for a handler that needs the line: a failure naming the file when it ends.
     [[nodiscard]] ReadStatus pullLine(std::string& line);
 
-    [[nodiscard]] bool atEnd() const { return m_pos >= m_bytes->size(); }
+    // Goes past the next line that contains `marker`; false (and at the end) when none does.
+    bool skipPastLineContaining(std::string_view marker);
+
+    // Appends the lines up to the next one containing `marker` (or to the end), each with CR LF,
+    // and goes past the marker line, which is not copied.
+    void copyLinesUntil(std::string_view marker, std::string& section);
+
+    [[nodiscard]] bool atEnd() const { return m_pos >= m_text->size(); }
     [[nodiscard]] const std::string& name() const { return m_name; }
-    [[nodiscard]] int linesRead() const { return m_linesRead; }
+
+    // The 1-based number of the line read last (0 before the first), for messages.
+    [[nodiscard]] int lineNumber() const;
 
 private:
-    std::shared_ptr<const std::string> m_bytes;
+    friend class TemplateStore;
+    LineSource(std::shared_ptr<const std::string> crLfText, std::string name);
+
+    std::shared_ptr<const std::string> m_text; // every line ended with CR LF
     std::string m_name;
-    std::size_t m_pos = 0;
-    int m_linesRead = 0;
+    std::size_t m_pos = 0; // always at the start of a line
 };
+
+// `bytes` with every line end (CR LF, lone CR, lone LF, and the end of a last line without one)
+// made CR LF; the lines themselves stay the same.
+[[nodiscard]] std::string withCrLfLineEnds(std::string bytes);
 
 // The resource templates of one generation run. A file is read from the resource directory
 // (`resourcePath` + name, no separator added) the first time it is opened and served from memory
@@ -89,10 +105,6 @@ using LineHandler =
                                      std::optional<std::string_view> startMarker,
                                      std::string_view endMarker, const LineHandler& handler,
                                      std::string& section);
-
-// Skips lines of `source` up to and including the first one containing `marker`; false when the
-// text ends first.
-bool skipToMarker(LineSource& source, std::string_view marker, std::string& line);
 
 // The failure for a template that cannot be read.
 [[nodiscard]] ReadStatus missingTemplate(const TemplateStore& store, const std::string& fileName);

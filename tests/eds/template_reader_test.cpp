@@ -49,6 +49,19 @@ TEST(CopySection, EveryLineEndIsReadAndWrittenAsCrLf)
               std::string("x\xe4\0y\r\n", 6));
 }
 
+TEST(CopySection, LineEndsAreTheSameWithAndWithoutAHandler)
+{
+    const std::string mixed = "[S]\ra\nb\r\r\nc\n\r[E]\rd";
+    const LineHandler unchanged = [](std::string&, LineSource&, std::string&) {
+        return ReadStatus{};
+    };
+    EXPECT_EQ(copied(mixed, "[S]", "[E]"), "a\r\nb\r\n\r\nc\r\n\r\n");
+    EXPECT_EQ(copied(mixed, "[S]", "[E]", unchanged), "a\r\nb\r\n\r\nc\r\n\r\n");
+    EXPECT_EQ(withCrLfLineEnds("a\r\r\nb"), "a\r\n\r\nb\r\n");
+    EXPECT_EQ(withCrLfLineEnds("a\r\nb\r\n"), "a\r\nb\r\n");
+    EXPECT_EQ(withCrLfLineEnds(""), "");
+}
+
 TEST(CopySection, HandlerChangesLinesAndPullsFurtherLinesPastTheEndMarker)
 {
     const LineHandler handler = [](std::string& line, LineSource& source,
