@@ -1,4 +1,32 @@
-int main()
+#include <QApplication>
+#include <QDir>
+
+#include "core/session.h"
+#include "core/system.h"
+#include "ui/latin1.h"
+#include "ui/main_window.h"
+#include "ui/qt_dialogs.h"
+
+int main(int argc, char* argv[])
 {
-    return 0;
+    QApplication app(argc, argv);
+    QApplication::setApplicationName(QStringLiteral("Quillon"));
+
+    quillon::Session session;
+    session.programDir =
+        quillon::toBytes(QDir::toNativeSeparators(QCoreApplication::applicationDirPath()));
+    session.iniPath = session.programDir + quillon::PathSeparator + "Quillon.ini";
+
+    quillon::QtDialogs dialogs;
+    const auto system = quillon::makePlatformSystem();
+    const auto window = quillon::startMainWindow(session, dialogs, *system);
+    if (!window) {
+        return 1;
+    }
+    dialogs.setParentWidget(window.get());
+    dialogs.setProgressHandler(
+        [w = window.get()](int value, bool visible) { w->showProgress(value, visible); });
+    QObject::connect(window.get(), &quillon::MainWindow::programEnded, &app,
+                     [](int exitCode) { QCoreApplication::exit(exitCode); });
+    return QApplication::exec();
 }
