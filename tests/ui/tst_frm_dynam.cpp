@@ -8,6 +8,8 @@
 #include <QTabWidget>
 #include <QtTest>
 
+#include "core/settings.h"
+#include "eds/generate.h"
 #include "params/editor_commands.h"
 #include "tests/fakes/scripted_dialogs.h"
 #include "tests/params/params_fixture.h"
@@ -91,6 +93,59 @@ private Q_SLOTS:
         QCOMPARE(filter->currentText(), QStringLiteral("3 ms"));
         QCOMPARE(child<QLineEdit>(window, QStringLiteral("Text1_4"))->text(), QStringLiteral("-3"));
         QVERIFY(dialogs.unexpected.empty());
+    }
+
+    void generatedSampleStation_showsEveryModulesParameters()
+    {
+        const SettingsResult read = readSettingsFile(
+            QStringLiteral(QUILLON_RESOURCES "/Quillon.ini").toStdString(), QUILLON_RESOURCES);
+        QVERIFY(read.ok);
+        test::ParamsDir dir;
+        Session session;
+        session.gstrResourcePath = read.settings.resourcePath;
+        session.ClusterSlots[0] = headRecord();
+        session.UsedBytes = session.ClusterSlots[0].bytes();
+        for (int i = 0; i < read.settings.catalogueRecordCount && session.UsedCount < 8; ++i) {
+            const ModuleInfo& m = read.settings.catalogue[static_cast<std::size_t>(i)];
+            if (m.AnalogInBytes + m.AnalogOutBytes > 0)
+                continue; // keep within the CANopen byte limits
+            session.ClusterSlots[static_cast<std::size_t>(session.UsedCount++)] = m;
+            for (std::size_t kind = 0; kind < ByteKindCount; ++kind)
+                session.UsedBytes[kind] += m.bytes()[kind];
+        }
+        test::ScriptedDialogs dialogs;
+        const std::string path = dir.path("CO_generated.eds");
+        const EdsBuildResult built = buildEdsText(session, FieldbusProtocol::CanOpen, path,
+                                                  DateTime{2009, 6, 30, 14, 5, 9}, dialogs);
+        QVERIFY2(built.ok, built.error.c_str());
+        QVERIFY(writeFileAtomically(path, built.text + "\r\n"));
+        session.gstrActEDS = path;
+        QVERIFY(Command15_Click(session, dialogs));
+
+        FrmDynam window(session, dialogs);
+        window.show();
+        auto* tabs = child<QTabWidget>(window, QStringLiteral("TabStrip1"));
+        QCOMPARE(tabs->count(), 8);
+        int k = 1;
+        for (int slot = 1; slot <= 8; ++slot) {
+            const ModuleInfo& m = session.ClusterSlots[static_cast<std::size_t>(slot - 1)];
+            const QString model = QString::fromStdString(modelNameOf(m.ResourceFile));
+            QCOMPARE(tabs->tabText(slot - 1),
+                     model + QStringLiteral(" - Slot ") + QString::number(slot));
+            auto* frame = child<QFrame>(window, QStringLiteral("Frame") + QString::number(slot));
+            QCOMPARE(frame->findChildren<QComboBox*>().size(), m.ParameterCount);
+            for (int j = 1; j <= m.ParameterCount; ++j, ++k) {
+                auto* name =
+                    child<QLineEdit>(window, QStringLiteral("Text0_") + QString::number(k));
+                QVERIFY(name->parent() == frame);
+                QVERIFY2(name->text().startsWith(QStringLiteral("Parameter ") + model),
+                         qPrintable(name->text()));
+                QVERIFY(!child<QLineEdit>(window, QStringLiteral("Text3_") + QString::number(k))
+                             ->text()
+                             .isEmpty());
+            }
+        }
+        QVERIFY(dialogs.notices.empty());
     }
 
     void scrollBar_showsForTallSlotsAndKeepsEachTabsPosition()
