@@ -73,15 +73,6 @@ TEST(ReadParameterNames, FindsNothingWithoutTheParameterObjects)
     EXPECT_TRUE(names.slots[0].empty());
 }
 
-TEST(ReadParameterValues, TakesTheTextAfterTheKey)
-{
-    const PerSlot<std::string> values = readParameterValues(fixtureLines("station.eds"));
-    EXPECT_EQ(values[0], (std::vector<std::string>{"1", "0x10"}));
-    EXPECT_EQ(values[1], (std::vector<std::string>{"2", "-5", "12.5"}));
-    EXPECT_EQ(values[2], (std::vector<std::string>{"500"}));
-    EXPECT_TRUE(values[3].empty());
-}
-
 TEST(RewriteEds, RewritesHeaderAndChosenValuesOnly)
 {
     const std::vector<std::string> lines = fixtureLines("station.eds");

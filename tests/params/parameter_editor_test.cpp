@@ -368,20 +368,5 @@ TEST(ScrollBar, ShowsWhenRowsDoNotFitAndRemembersEachTabsPosition)
     EXPECT_EQ(e.editor.rowTop(e.editor.rowOf(3, 40)), 39 * 400 + 50 - 7 * 400);
 }
 
-TEST(EditorWindowFlags, ExitHidesAndTheCloseBoxDiscards)
-{
-    OpenEditor e(false);
-    EXPECT_TRUE(e.session.view.editorExists);
-    ParameterEditor::Command2_Click(e.session);
-    EXPECT_TRUE(e.session.view.editorExists);
-    EXPECT_FALSE(e.session.view.editorVisible);
-    EXPECT_TRUE(Command15_Click(e.session, e.dialogs));
-    EXPECT_TRUE(e.session.view.editorVisible);
-    ParameterEditor::Form_Unload(e.session);
-    EXPECT_FALSE(e.session.view.editorExists);
-    EXPECT_FALSE(e.session.view.editorVisible);
-    EXPECT_TRUE(e.session.EditorLoaded);
-}
-
 } // namespace
 } // namespace quillon
