@@ -4,6 +4,7 @@
 #include "core/item_reader.h"
 #include "core/session.h"
 #include "params/eds_parameters.h"
+#include "params/parameter_editor.h"
 
 namespace quillon {
 
@@ -44,8 +45,8 @@ bool Command16_Click(Session& session, Dialogs& dialogs)
     request.title = LoadEdsDialogTitle;
     request.directory = session.gstrEDSFilePath;
     request.fileName = session.view.edsdiag.fileName;
-    request.filter = session.view.edsdiag.filter;
-    session.view.edsdiag.title = LoadEdsDialogTitle;
+    request.filter = session.view.edsdiag.filter.empty() ? std::string(EdsFileFilter)
+                                                         : session.view.edsdiag.filter;
     const auto path = dialogs.openFile(request);
     if (!path || path->empty())
         return false;

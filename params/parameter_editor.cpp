@@ -240,7 +240,7 @@ ParameterEditor::SaveResult ParameterEditor::Command3_Click(Session& session, Di
         return SaveResult::NotAvailable;
     session.view.edsdiag.filter = EdsFileFilter;
     FileRequest request;
-    request.title = session.view.edsdiag.title;
+    request.title = SaveEdsDialogTitle;
     request.directory = session.gstrEDSFilePath;
     request.fileName = session.view.edsdiag.fileName;
     request.filter = EdsFileFilter;

@@ -18,6 +18,7 @@ inline constexpr const char* SetDefaultsQuestion =
 inline constexpr const char* OutOfBoundsMessage =
     "Value is out of boundaries! Value will be set to default value!";
 inline constexpr const char* EdsFileFilter = "EDS-File (*.eds)|*.eds";
+inline constexpr const char* SaveEdsDialogTitle = "Save EDS File";
 
 constexpr int MaxParameterRows = 500;
 

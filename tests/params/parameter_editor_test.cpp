@@ -270,6 +270,7 @@ TEST(SaveEdsFile, WritesTheValuesAsDefaultsAndOneMoreEmptyLineEachTime)
     EXPECT_EQ(e.dialogs.fileDialogKinds[0], "save");
     EXPECT_EQ(e.dialogs.fileRequests[0].directory, e.dir.dir());
     EXPECT_EQ(e.dialogs.fileRequests[0].fileName, "CO_");
+    EXPECT_EQ(e.dialogs.fileRequests[0].title, "Save EDS File");
     EXPECT_EQ(e.dialogs.fileRequests[0].filter, "EDS-File (*.eds)|*.eds");
     EXPECT_EQ(e.session.view.text("Text9"), path);
     EXPECT_TRUE(e.session.view.isEnabled("Command2"));
