@@ -60,6 +60,11 @@ TEST(CopySection, LineEndsAreTheSameWithAndWithoutAHandler)
     EXPECT_EQ(withCrLfLineEnds("a\r\r\nb"), "a\r\n\r\nb\r\n");
     EXPECT_EQ(withCrLfLineEnds("a\r\nb\r\n"), "a\r\nb\r\n");
     EXPECT_EQ(withCrLfLineEnds(""), "");
+    EXPECT_EQ(withCrLfLineEnds("a\n\rb\r\n"), "a\r\n\r\nb\r\n");
+    EXPECT_EQ(withCrLfLineEnds("\na\r\n"), "\r\na\r\n");
+    EXPECT_EQ(withCrLfLineEnds("\ra\r\n"), "\r\na\r\n");
+    EXPECT_EQ(withCrLfLineEnds("a\r\n\r"), "a\r\n\r\n");
+    EXPECT_EQ(withCrLfLineEnds("\r\n"), "\r\n");
 }
 
 TEST(CopySection, HandlerChangesLinesAndPullsFurtherLinesPastTheEndMarker)
