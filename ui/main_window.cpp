@@ -71,15 +71,15 @@ void setBackground(QWidget* widget, const QColor& colour)
 }
 
 // A read-only text of the window: a heading on the window's colour.
-QLabel* heading(const char* name, const QString& text, QWidget* parent)
+QLabel* heading(const QString& name, const QString& text, QWidget* parent)
 {
     auto* label = new QLabel(text, parent);
-    label->setObjectName(QLatin1String(name));
+    label->setObjectName(name);
     return label;
 }
 
 // A read-only text box with the white background of a text box.
-QLabel* textBox(const char* name, const QString& text, QWidget* parent)
+QLabel* textBox(const QString& name, const QString& text, QWidget* parent)
 {
     auto* label = heading(name, text, parent);
     label->setFrameStyle(QFrame::Panel | QFrame::Sunken);
@@ -113,7 +113,7 @@ MainWindow::MainWindow(Session& session, Dialogs& dialogs, System& system, QWidg
     : QMainWindow(parent), m_session(session), m_dialogs(dialogs), m_system(system)
 {
     setObjectName(QStringLiteral("EDS"));
-    setWindowTitle(QString::fromLatin1(ProgramName));
+    setWindowTitle(toQString(ProgramName));
     buildControls();
     buildMenus();
     registerControls();
@@ -250,7 +250,7 @@ void MainWindow::buildControls()
         // Text28(7) stands above the head, Text28(0..6) above positions 1..7.
         const int captionIndex = i == 0 ? 7 : i - 1;
         auto* caption =
-            heading(QStringLiteral("Text28_%1").arg(captionIndex).toLatin1().constData(),
+            heading(QStringLiteral("Text28_%1").arg(captionIndex),
                     i == 0 ? QStringLiteral("SLOT:    1") : QString::number(i + 1), central);
         caption->setAlignment(Qt::AlignCenter);
         cluster->addWidget(caption, 0, i);
@@ -509,11 +509,11 @@ void MainWindow::resetProgram()
 
 void MainWindow::showAbout()
 {
-    QMessageBox box(
-        QMessageBox::Information, QStringLiteral("About %1").arg(QLatin1String(ProgramName)),
-        QString::fromLatin1(AboutText).arg(
-            QLatin1String(ProgramName), QLatin1String(ProgramVersion), QLatin1String(ProgramBuild)),
-        QMessageBox::Ok, this);
+    QMessageBox box(QMessageBox::Information,
+                    QStringLiteral("About %1").arg(toQString(ProgramName)),
+                    toQString(AboutText).arg(toQString(ProgramName), toQString(ProgramVersion),
+                                             toQString(ProgramBuild)),
+                    QMessageBox::Ok, this);
     box.setObjectName(QStringLiteral("AboutBox"));
     box.setIconPixmap(windowIcon().pixmap(48, 48));
     box.exec();
@@ -708,6 +708,8 @@ std::unique_ptr<MainWindow> startMainWindow(Session& session, Dialogs& dialogs, 
     auto window = std::make_unique<MainWindow>(session, dialogs, system);
     const QString icon = toQString(session.gstrResourcePath) + QStringLiteral("OVN_K310_HB612.ico");
     if (QFileInfo::exists(icon)) {
+        // For the message boxes and the other windows as well.
+        QApplication::setWindowIcon(QIcon(icon));
         window->setWindowIcon(QIcon(icon));
     }
     window->show();

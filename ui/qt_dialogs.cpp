@@ -21,8 +21,8 @@ void QtDialogs::setProgressHandler(std::function<void(int, bool)> handler)
 
 void QtDialogs::notice(const std::string& text, const std::string& detail)
 {
-    QMessageBox box(QMessageBox::Warning, QString::fromLatin1(DialogTitle), toQString(text),
-                    QMessageBox::Ok, m_parent);
+    QMessageBox box(QMessageBox::Warning, toQString(DialogTitle), toQString(text), QMessageBox::Ok,
+                    m_parent);
     if (!detail.empty()) {
         box.setDetailedText(toQString(detail));
     }
@@ -31,7 +31,7 @@ void QtDialogs::notice(const std::string& text, const std::string& detail)
 
 bool QtDialogs::askYesNo(const std::string& text)
 {
-    QMessageBox box(QMessageBox::Question, QString::fromLatin1(DialogTitle), toQString(text),
+    QMessageBox box(QMessageBox::Question, toQString(DialogTitle), toQString(text),
                     QMessageBox::Yes | QMessageBox::No, m_parent);
     box.setDefaultButton(QMessageBox::Yes);
     box.setEscapeButton(QMessageBox::No);
