@@ -7,6 +7,7 @@
 
 #include "cli/cli_support.h"
 #include "cli/commands.h"
+#include "cli/params_command.h"
 #include "core/session.h"
 #include "core/startup.h"
 
@@ -15,9 +16,10 @@ namespace quillon {
 namespace {
 
 // Every subcommand, in the order --help lists them. A new subcommand is one entry here.
-const std::array<Subcommand, 2> Subcommands{{
+const std::array<Subcommand, 3> Subcommands{{
     {"iomap", IomapSynopsis, runIomapCommand},
     {"generate", GenerateSynopsis, runGenerateCommand},
+    {"params", ParamsSynopsis, runParamsCommand},
 }};
 
 void printUsage(std::ostream& out)
