@@ -16,10 +16,11 @@ namespace quillon {
 namespace {
 
 // Every subcommand, in the order --help lists them. A new subcommand is one entry here.
-const std::array<Subcommand, 3> Subcommands{{
+const std::array<Subcommand, 4> Subcommands{{
     {"iomap", IomapSynopsis, runIomapCommand},
     {"generate", GenerateSynopsis, runGenerateCommand},
     {"params", ParamsSynopsis, runParamsCommand},
+    {"check", CheckSynopsis, runCheckCommand},
 }};
 
 void printUsage(std::ostream& out)
@@ -35,6 +36,12 @@ void printUsage(std::ostream& out)
            "  iomap     prints the I/O mapping grid (text: aligned table, tsv: tab-separated "
            "rows)\n"
            "  generate  writes the station's EDS file\n"
+           "params show lists the module parameters of a CANopen EDS; params set enters values as\n"
+           "the parameter editor does and saves the EDS (SLOT.PARAM counts both from 1).\n"
+           "check reports every conformance finding of EDS files with its line (exit 1 when any);\n"
+           "check --resources generates the head alone and the head with each catalogue module "
+           "for\n"
+           "both protocols and checks every result.\n"
            "\n"
            "--ini FILE  the settings file (default: Quillon.ini beside quillon-cli)\n"
            "\n"

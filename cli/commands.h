@@ -13,9 +13,11 @@ struct CliContext;
 // status; cli_app.cpp lists them.
 int runIomapCommand(CliContext& context, const std::vector<std::string>& args);
 int runGenerateCommand(CliContext& context, const std::vector<std::string>& args);
+int runCheckCommand(CliContext& context, const std::vector<std::string>& args);
 
 extern const char* const IomapSynopsis;
 extern const char* const GenerateSynopsis;
+extern const char* const CheckSynopsis;
 
 // The grid as lines of tab-separated cell texts, rows 0 to 9.
 [[nodiscard]] std::string gridAsTsv(const IoGrid& grid);

@@ -401,3 +401,63 @@ TEST(CliProgram, RunsAsAProcess)
 
 } // namespace
 } // namespace quillon
+
+namespace quillon {
+namespace {
+
+TEST(CliCheck, GeneratedFilesAreCleanAndABrokenOneIsReportedByLine)
+{
+    TempDir dir;
+    const std::string program = sampleProgramDir(dir);
+    const std::string eds = dir / "station.eds";
+    ASSERT_EQ(run(withModules({"generate", "--protocol", "canopen", "--output", eds},
+                              {"KD236", "KA224", "KA424"}),
+                  program)
+                  .status,
+              0);
+    const CliRun clean = run({"check", eds}, program);
+    EXPECT_EQ(clean.status, 0) << clean.out;
+    EXPECT_EQ(clean.out, eds + ": CANopen EDS, clean\n");
+
+    // One more list entry than objects: the list's count no longer matches its entries.
+    std::string text = readFileBytes(eds).value();
+    const std::size_t at = text.find("[OptionalObjects]\r\nSupportedObjects=");
+    ASSERT_NE(at, std::string::npos);
+    const std::size_t number = at + std::string("[OptionalObjects]\r\nSupportedObjects=").size();
+    const std::size_t end = text.find("\r\n", number);
+    text.replace(number, end - number, std::to_string(std::stoi(text.substr(number)) + 1));
+    writeBytes(eds, text);
+    const CliRun broken = run({"check", eds}, program);
+    EXPECT_EQ(broken.status, 1);
+    EXPECT_NE(broken.out.find(eds + ":"), std::string::npos);
+    EXPECT_NE(broken.out.find("SupportedObjects"), std::string::npos) << broken.out;
+
+    EXPECT_EQ(run({"check", dir / "missing.eds"}, program).status, 2);
+    EXPECT_EQ(run({"check"}, program).status, 2);
+    EXPECT_EQ(run({"check", "--resources", eds}, program).status, 2);
+}
+
+TEST(CliCheck, ResourcesAreGeneratedForEveryModuleAndChecked)
+{
+    TempDir dir;
+    const std::string program = sampleProgramDir(dir);
+    const CliRun good = run({"check", "--resources"}, program);
+    EXPECT_EQ(good.status, 0) << good.out;
+    EXPECT_NE(good.out.find("36 stations generated and checked"), std::string::npos) << good.out;
+
+    // A template author forgets the data type of a module parameter: the stations with that
+    // module say so.
+    const std::string kd236 = program + "/Resources/OVN_KD236.eds";
+    std::string text = readFileBytes(kd236).value();
+    const std::size_t at = text.find("DataType=", text.find("[260Xsub1]"));
+    ASSERT_NE(at, std::string::npos);
+    text.erase(at, text.find("\r\n", at) + 2 - at);
+    writeBytes(kd236, text);
+    const CliRun bad = run({"check", "--resources"}, program);
+    EXPECT_EQ(bad.status, 1);
+    EXPECT_NE(bad.out.find("canopen HB612+KD236"), std::string::npos) << bad.out;
+    EXPECT_EQ(bad.out.find("devicenet HB612+KD236"), std::string::npos) << bad.out;
+}
+
+} // namespace
+} // namespace quillon
