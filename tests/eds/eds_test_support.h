@@ -3,7 +3,6 @@
 #include <filesystem>
 #include <initializer_list>
 #include <string>
-#include <string_view>
 #include <vector>
 
 #include "core/item_reader.h"
@@ -20,53 +19,40 @@ inline DateTime fixedInstant()
     return DateTime{2009, 6, 30, 14, 5, 9};
 }
 
-// A module record as the catalogue would hold it.
 inline ModuleInfo module(const std::string& resourceFile, int di, int dout, int ai, int ao)
 {
     return ModuleInfo{resourceFile.substr(4, 5) + ".wmf", di, dout, ai, ao, resourceFile, 3};
 }
 
-// A session with an open configuration of the head plus `modules`, its used bytes summed as
-// the cluster operations would, templates from tests/data/eds/<templateSet>/.
+// An open configuration of the head plus `modules`, used bytes summed as adding them would,
+// templates from tests/data/eds/<templateSet>/ (or any directory ending in a separator).
 inline Session stationSession(const std::string& templateSet, FieldbusProtocol protocol,
-                              std::initializer_list<ModuleInfo> modules)
+                              const std::vector<ModuleInfo>& modules)
 {
     Session session;
-    session.gstrResourcePath = EdsTestData + templateSet + "/";
+    session.gstrResourcePath =
+        templateSet.ends_with('/') ? templateSet : EdsTestData + templateSet + "/";
     session.Protocol = protocol;
     session.ClusterSlots[0] = headRecord();
-    session.UsedCount = 1;
     session.UsedBytes = session.ClusterSlots[0].bytes();
     for (const ModuleInfo& m : modules) {
         session.ClusterSlots[static_cast<std::size_t>(session.UsedCount++)] = m;
-        for (int kind = 0; kind < ByteKindCount; ++kind)
-            session.UsedBytes[static_cast<std::size_t>(kind)] +=
-                m.bytes()[static_cast<std::size_t>(kind)];
+        for (std::size_t kind = 0; kind < session.UsedBytes.size(); ++kind)
+            session.UsedBytes[kind] += m.bytes()[kind];
     }
     session.ConfigurationOpen = true;
     session.clock = fixedInstant;
     return session;
 }
 
-// The lines of a generated text, without their CR LF.
-inline std::vector<std::string> linesOf(std::string_view text)
-{
-    return splitLines(text);
-}
-
-// The section of `text` that starts at the line equal to `header` and runs to the next line
-// starting with "[", as lines without the empty lines at its end.
-inline std::vector<std::string> objectLines(std::string_view text, const std::string& header)
+// The lines of the object whose header line is `header`, up to the next header line.
+inline std::vector<std::string> objectLines(const std::string& text, const std::string& header)
 {
     std::vector<std::string> found;
-    bool inside = false;
     for (const std::string& line : splitLines(text)) {
-        if (line == header) {
-            inside = true;
-        } else if (inside && !line.empty() && line[0] == '[') {
+        if (!found.empty() && !line.empty() && line[0] == '[')
             break;
-        }
-        if (inside)
+        if (!found.empty() || line == header)
             found.push_back(line);
     }
     while (!found.empty() && found.back().empty())
@@ -74,11 +60,12 @@ inline std::vector<std::string> objectLines(std::string_view text, const std::st
     return found;
 }
 
-// The value of the first line `key`=value in `lines` ("" when there is none).
-inline std::string valueOf(const std::vector<std::string>& lines, const std::string& key)
+// The value of `key` in the object `header` ("" when there is none).
+inline std::string valueIn(const std::string& text, const std::string& header,
+                           const std::string& key)
 {
-    for (const std::string& line : lines) {
-        if (line.rfind(key + "=", 0) == 0)
+    for (const std::string& line : objectLines(text, header)) {
+        if (line.starts_with(key + "="))
             return line.substr(key.size() + 1);
     }
     return {};
