@@ -1,0 +1,10 @@
+// The settings file parser and the item reader.
+#include <cstddef>
+#include <cstdint>
+
+#include "fuzz/fuzz_entries.h"
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
+{
+    return quillon::fuzz::runOrAbort(quillon::fuzz::settingsAndItems, data, size);
+}
