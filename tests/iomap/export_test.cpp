@@ -1,11 +1,9 @@
 #include <chrono>
 #include <cstdlib>
 #include <filesystem>
-#include <fstream>
 #include <gtest/gtest.h>
 #include <map>
 #include <optional>
-#include <random>
 #include <string>
 #include <thread>
 #include <vector>
@@ -15,6 +13,7 @@
 #include "core/system.h"
 #include "iomap/eds_export.h"
 #include "tests/fakes/scripted_dialogs.h"
+#include "tests/fakes/temp_station.h"
 
 namespace quillon {
 namespace {
@@ -41,27 +40,19 @@ struct FakeSystem : System
     std::vector<std::pair<std::string, std::string>> opened;
 };
 
-struct TempDir
+// A throw-away program directory with an EDSFiles folder and a SYCON.net folder.
+class EdsExport : public ::testing::Test
 {
-    fs::path path =
-        fs::temp_directory_path() / ("quillon_export_" + std::to_string(std::random_device()()));
-    TempDir()
+protected:
+    EdsExport() { fs::create_directory(at("sycon")); }
+    [[nodiscard]] std::string at(const std::string& name) const
     {
-        fs::create_directories(path / "eds");
-        fs::create_directories(path / "sycon");
+        return m_station.dir() + "/" + name;
     }
-    ~TempDir()
-    {
-        std::error_code ec;
-        fs::remove_all(path, ec);
-    }
-    std::string operator/(const std::string& name) const { return (path / name).string(); }
+    test::TempStation m_station;
 };
 
-void writeBytes(const std::string& path, const std::string& bytes)
-{
-    std::ofstream(path, std::ios::binary) << bytes;
-}
+constexpr auto writeBytes = test::TempStation::writeFile;
 
 // A session whose project box names `edsPath`, with `edsDir` as its EDS directory.
 Session sessionWithEds(const std::string& edsDir, const std::string& edsPath,
@@ -85,7 +76,7 @@ test::ScriptedDialogs exportWith(Session& s, System& system, bool yes = true)
     return dialogs;
 }
 
-TEST(ExportEds, RefusalsComeInOrderAndCopyNothing)
+TEST_F(EdsExport, RefusalsComeInOrderAndCopyNothing)
 {
     // No EDS yet: refused even though SYCON.net is not registered either.
     for (const char* placeholder : {"none", "*** New Project ***"}) {
@@ -98,20 +89,15 @@ TEST(ExportEds, RefusalsComeInOrderAndCopyNothing)
     }
 
     // The registry value follows the protocol; without it, the export is refused.
-    const std::pair<FieldbusProtocol, const char*> cases[] = {
-        {FieldbusProtocol::DeviceNet,
-         "HKEY_LOCAL_MACHINE\\SOFTWARE\\Hilscher GmbH\\SyCon_net\\DnEDSPath"},
-        {FieldbusProtocol::CanOpen,
-         "HKEY_LOCAL_MACHINE\\SOFTWARE\\Hilscher GmbH\\SyCon_net\\CoEDSPath"},
-        {FieldbusProtocol::None,
-         "HKEY_LOCAL_MACHINE\\SOFTWARE\\Hilscher GmbH\\SyCon_net\\CoEDSPath"},
-    };
-    for (const auto& [protocol, value] : cases) {
+    const std::string key = "HKEY_LOCAL_MACHINE\\SOFTWARE\\Hilscher GmbH\\SyCon_net\\";
+    for (const auto& [protocol, value] : {std::pair{FieldbusProtocol::DeviceNet, "DnEDSPath"},
+                                          std::pair{FieldbusProtocol::CanOpen, "CoEDSPath"},
+                                          std::pair{FieldbusProtocol::None, "CoEDSPath"}}) {
         Session s = sessionWithEds("/x/eds/", "/x/eds/a.eds", protocol);
         s.SyconEdsPath = "stale";
         FakeSystem system;
         const auto dialogs = exportWith(s, system);
-        EXPECT_EQ(system.reads, std::vector<std::string>{value});
+        EXPECT_EQ(system.reads, std::vector<std::string>{key + value});
         EXPECT_EQ(s.SyconEdsPath, "");
         EXPECT_EQ(dialogs.notices, std::vector<std::string>{
                                        "SYCON.net-Path not found in registry. Cannot export EDS!"});
@@ -119,53 +105,50 @@ TEST(ExportEds, RefusalsComeInOrderAndCopyNothing)
     }
 
     // Declined: nothing copied, nothing more said.
-    TempDir dir;
-    writeBytes(dir / "eds/CO_a.eds", "[File]\r\n");
-    Session s = sessionWithEds(dir / "eds/", dir / "eds/CO_a.eds");
+    writeBytes(at("EDSFiles/CO_a.eds"), "[File]\r\n");
+    Session s = sessionWithEds(at("EDSFiles/"), at("EDSFiles/CO_a.eds"));
     FakeSystem system;
-    system.values[CanOpenEdsPathValue] = dir / "sycon";
+    system.values[CanOpenEdsPathValue] = at("sycon");
     const auto dialogs = exportWith(s, system, false);
     EXPECT_EQ(dialogs.questions,
               std::vector<std::string>{"Do you really want to export EDS-File?"});
     EXPECT_TRUE(dialogs.notices.empty());
-    EXPECT_TRUE(fs::is_empty(dir / "sycon"));
+    EXPECT_TRUE(fs::is_empty(at("sycon")));
 }
 
-TEST(ExportEds, FailedCopyNamesTheFileAndReportsNoSuccess)
+TEST_F(EdsExport, FailedCopyNamesTheFileAndReportsNoSuccess)
 {
-    TempDir dir;
     FakeSystem system;
-    system.values[CanOpenEdsPathValue] = dir / "sycon";
+    system.values[CanOpenEdsPathValue] = at("sycon");
 
     // The EDS is gone: the icon has been copied, the EDS has not.
-    Session s = sessionWithEds(dir / "eds/", dir / "eds/gone.eds");
+    Session s = sessionWithEds(at("EDSFiles/"), at("EDSFiles/gone.eds"));
     auto dialogs = exportWith(s, system);
     ASSERT_EQ(dialogs.notices.size(), 1u);
-    EXPECT_NE(dialogs.notices[0].find(dir / "eds/gone.eds"), std::string::npos);
+    EXPECT_NE(dialogs.notices[0].find(at("EDSFiles/gone.eds")), std::string::npos);
     EXPECT_EQ(dialogs.notices[0].find("exported to"), std::string::npos);
-    EXPECT_TRUE(fs::exists(dir / "sycon/OVN_K310_HB612.ico"));
+    EXPECT_TRUE(fs::exists(at("sycon/OVN_K310_HB612.ico")));
 
     // The icon is missing from the resources: nothing is copied.
-    writeBytes(dir / "eds/a.eds", "[File]\r\n");
-    Session noIcon = sessionWithEds(dir / "eds/", dir / "eds/a.eds");
-    noIcon.gstrResourcePath = dir / "noresources/";
+    writeBytes(at("EDSFiles/a.eds"), "[File]\r\n");
+    Session noIcon = sessionWithEds(at("EDSFiles/"), at("EDSFiles/a.eds"));
+    noIcon.gstrResourcePath = at("noresources/");
     dialogs = exportWith(noIcon, system);
     ASSERT_EQ(dialogs.notices.size(), 1u);
-    EXPECT_NE(dialogs.notices[0].find(dir / "noresources/OVN_K310_HB612.ico"), std::string::npos);
-    EXPECT_FALSE(fs::exists(dir / "sycon/a.eds"));
+    EXPECT_NE(dialogs.notices[0].find(at("noresources/OVN_K310_HB612.ico")), std::string::npos);
+    EXPECT_FALSE(fs::exists(at("sycon/a.eds")));
 }
 
-TEST(ExportEds, EdsOutsideTheEdsFolderKeepsItsOwnName)
+TEST_F(EdsExport, EdsOutsideTheEdsFolderKeepsItsOwnName)
 {
-    TempDir dir;
-    fs::create_directories(dir / "elsewhere/deeper");
-    writeBytes(dir / "elsewhere/deeper/DN_line4.eds", "[File]\r\n");
+    fs::create_directories(at("elsewhere/deeper"));
+    writeBytes(at("elsewhere/deeper/DN_line4.eds"), "[File]\r\n");
     Session s = sessionWithEds("/a/much/longer/eds/directory/than/usual/",
-                               dir / "elsewhere/deeper/DN_line4.eds", FieldbusProtocol::DeviceNet);
+                               at("elsewhere/deeper/DN_line4.eds"), FieldbusProtocol::DeviceNet);
     FakeSystem system;
-    system.values[DeviceNetEdsPathValue] = dir / "sycon";
+    system.values[DeviceNetEdsPathValue] = at("sycon");
     const auto dialogs = exportWith(s, system);
-    EXPECT_TRUE(fs::exists(dir / "sycon/DN_line4.eds"));
+    EXPECT_TRUE(fs::exists(at("sycon/DN_line4.eds")));
     EXPECT_EQ(dialogs.notices.at(0).rfind("EDS-File ..." + Sep + "DN_line4.eds and Icon-File", 0),
               0u);
 
@@ -206,41 +189,41 @@ private:
 };
 
 // The whole way: the registry file names a SYCON.net folder, and both files land there.
-TEST(ExportEds, CopiesTheEdsAndTheIconIntoTheRegisteredFolder)
+TEST_F(EdsExport, CopiesTheEdsAndTheIconIntoTheRegisteredFolder)
 {
-    TempDir dir;
     const std::string eds = "[File]\r\nDescText = \"x\"\r\n\x80\xff bytes\r\n";
-    writeBytes(dir / "eds/CO_station.eds", eds);
-    writeBytes(dir / "sycon/CO_station.eds", "an older export");
-    writeBytes(dir / "registry.txt", "# SYCON.net\r\nhkey_local_machine\\software\\hilscher gmbh\\"
-                                     "sycon_net\\coedspath=" +
-                                         (dir / "sycon") + "\r\n");
-    ScopedEnv registry("QUILLON_REGISTRY_FILE", dir / "registry.txt");
+    writeBytes(at("EDSFiles/CO_station.eds"), eds);
+    writeBytes(at("sycon/CO_station.eds"), "an older export");
+    writeBytes(at("registry.txt"), "# SYCON.net\r\nhkey_local_machine\\software\\hilscher gmbh\\"
+                                   "sycon_net\\coedspath=" +
+                                       at("sycon") + "\r\n");
+    ScopedEnv registry("QUILLON_REGISTRY_FILE", at("registry.txt"));
 
-    Session s = sessionWithEds(dir / "eds/", dir / "eds/CO_station.eds");
+    Session s = sessionWithEds(at("EDSFiles/"), at("EDSFiles/CO_station.eds"));
     const auto dialogs = exportWith(s, *makePlatformSystem());
 
     EXPECT_EQ(dialogs.notices,
               std::vector<std::string>{"EDS-File .../CO_station.eds and Icon-File...\\"
                                        "OVN_K310_HB612.ico exported to " +
-                                       (dir / "sycon")});
-    EXPECT_EQ(readFileBytes(dir / "sycon/CO_station.eds"), eds);
-    EXPECT_EQ(readFileBytes(dir / "sycon/OVN_K310_HB612.ico"),
+                                       at("sycon")});
+    EXPECT_EQ(readFileBytes(at("sycon/CO_station.eds")), eds);
+    EXPECT_EQ(readFileBytes(at("sycon/OVN_K310_HB612.ico")),
               readFileBytes(StationResources + "OVN_K310_HB612.ico"));
 }
 
-TEST(PortableSystem, ReadsTheRegistryFileAndStartsXdgOpen)
+using PortableSystem = EdsExport;
+
+TEST_F(PortableSystem, ReadsTheRegistryFileAndStartsXdgOpen)
 {
-    TempDir dir;
-    writeBytes(dir / "registry.txt", "; comment\n\n"
-                                     "HKEY_LOCAL_MACHINE\\SOFTWARE\\A\\Value = first \r\n"
-                                     "HKEY_LOCAL_MACHINE\\SOFTWARE\\A\\Value=second\r\n"
-                                     "no equals sign here\r\n"
-                                     "HKEY_LOCAL_MACHINE\\SOFTWARE\\B\\Url=http://h/?a=b");
+    writeBytes(at("registry.txt"), "; comment\n\n"
+                                   "HKEY_LOCAL_MACHINE\\SOFTWARE\\A\\Value = first \r\n"
+                                   "HKEY_LOCAL_MACHINE\\SOFTWARE\\A\\Value=second\r\n"
+                                   "no equals sign here\r\n"
+                                   "HKEY_LOCAL_MACHINE\\SOFTWARE\\B\\Url=http://h/?a=b");
     const auto system = makePlatformSystem();
     const std::string value = "HKEY_LOCAL_MACHINE\\SOFTWARE\\A\\Value";
     {
-        ScopedEnv registry("QUILLON_REGISTRY_FILE", dir / "registry.txt");
+        ScopedEnv registry("QUILLON_REGISTRY_FILE", at("registry.txt"));
         EXPECT_EQ(system->readRegistryString(value), "first");
         EXPECT_EQ(system->readRegistryString("hkey_local_machine\\software\\a\\value"), "first");
         EXPECT_EQ(system->readRegistryString("HKEY_LOCAL_MACHINE\\SOFTWARE\\B\\Url"),
@@ -249,30 +232,30 @@ TEST(PortableSystem, ReadsTheRegistryFileAndStartsXdgOpen)
         EXPECT_EQ(system->readRegistryString("no equals sign here"), "");
     }
     {
-        ScopedEnv registry("QUILLON_REGISTRY_FILE", dir / "missing.txt");
+        ScopedEnv registry("QUILLON_REGISTRY_FILE", at("missing.txt"));
         EXPECT_EQ(system->readRegistryString(value), "");
     }
     // Without the variable, the file under the configuration home is read.
-    fs::create_directories(dir / "config/quillon");
-    fs::copy_file(dir / "registry.txt", dir / "config/quillon/registry.txt");
+    fs::create_directories(at("config/quillon"));
+    fs::copy_file(at("registry.txt"), at("config/quillon/registry.txt"));
     {
         ScopedEnv noFile("QUILLON_REGISTRY_FILE", "");
-        ScopedEnv config("XDG_CONFIG_HOME", dir / "config");
+        ScopedEnv config("XDG_CONFIG_HOME", at("config"));
         EXPECT_EQ(system->readRegistryString(value), "first");
     }
 
     // The viewer: xdg-open in the program directory, the text as one argument, not waited for.
-    fs::create_directories(dir / "bin");
-    fs::create_directories(dir / "program dir");
-    writeBytes(dir / "bin/xdg-open", "#!/bin/sh\nprintf '%s|%s|%s' \"$PWD\" \"$1\" \"$#\" > \"" +
-                                         (dir / "seen.tmp") + "\"\nmv \"" + (dir / "seen.tmp") +
-                                         "\" \"" + (dir / "seen") + "\"\n");
-    fs::permissions(dir / "bin/xdg-open", fs::perms::owner_all);
-    ScopedEnv path("PATH", (dir / "bin") + ":" + std::getenv("PATH"));
-    system->openInTextEditor("/x/CO_a b.eds", dir / "program dir");
-    for (int wait = 0; wait < 500 && !fs::exists(dir / "seen"); ++wait)
+    fs::create_directories(at("bin"));
+    fs::create_directories(at("program dir"));
+    writeBytes(at("bin/xdg-open"), "#!/bin/sh\nprintf '%s|%s|%s' \"$PWD\" \"$1\" \"$#\" > \"" +
+                                       at("seen.tmp") + "\"\nmv \"" + at("seen.tmp") + "\" \"" +
+                                       at("seen") + "\"\n");
+    fs::permissions(at("bin/xdg-open"), fs::perms::owner_all);
+    ScopedEnv path("PATH", at("bin") + ":" + std::getenv("PATH"));
+    system->openInTextEditor("/x/CO_a b.eds", at("program dir"));
+    for (int wait = 0; wait < 500 && !fs::exists(at("seen")); ++wait)
         std::this_thread::sleep_for(std::chrono::milliseconds(10));
-    EXPECT_EQ(readFileBytes(dir / "seen"), (dir / "program dir") + "|/x/CO_a b.eds|1");
+    EXPECT_EQ(readFileBytes(at("seen")), at("program dir") + "|/x/CO_a b.eds|1");
 }
 #endif
 

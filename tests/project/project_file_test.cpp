@@ -1,5 +1,4 @@
 #include <filesystem>
-#include <fstream>
 #include <gtest/gtest.h>
 #include <random>
 #include <string>
@@ -10,6 +9,7 @@
 #include "core/startup.h"
 #include "project/project_file.h"
 #include "tests/fakes/scripted_dialogs.h"
+#include "tests/fakes/temp_station.h"
 
 namespace quillon {
 namespace {
@@ -18,24 +18,6 @@ namespace fs = std::filesystem;
 
 // The six-module station of the command-line tests: its settings file and pictures.
 const std::string StationDir = QUILLON_TEST_DATA "/cli";
-
-struct TempDir
-{
-    fs::path path =
-        fs::temp_directory_path() / ("quillon_project_" + std::to_string(std::random_device()()));
-    TempDir() { fs::create_directories(path); }
-    ~TempDir()
-    {
-        std::error_code ec;
-        fs::remove_all(path, ec);
-    }
-    std::string operator/(const std::string& name) const { return (path / name).string(); }
-};
-
-void writeBytes(const std::string& path, const std::string& bytes)
-{
-    std::ofstream(path, std::ios::binary) << bytes;
-}
 
 // A started session with the catalogue entries `modules` added in order.
 Session station(FieldbusProtocol protocol, std::initializer_list<int> modules)
@@ -60,10 +42,7 @@ test::ScriptedDialogs run(void (*command)(Session&, Dialogs&), Session& s,
                           std::optional<std::string> path)
 {
     test::ScriptedDialogs dialogs;
-    if (path)
-        dialogs.thenChooseFile(*path);
-    else
-        dialogs.thenCancelFile();
+    path ? dialogs.thenChooseFile(*path) : dialogs.thenCancelFile();
     command(s, dialogs);
     EXPECT_TRUE(dialogs.done());
     return dialogs;
@@ -78,6 +57,27 @@ std::string firstLines(const std::string& text, int count)
     return text.substr(0, end);
 }
 
+// What a refused load must leave as it was.
+void expectUnchanged(const Session& s, const Session& before)
+{
+    EXPECT_EQ(s.ClusterSlots, before.ClusterSlots);
+    EXPECT_EQ(s.UsedBytes, before.UsedBytes);
+    EXPECT_EQ(s.view.grid, before.view.grid);
+    EXPECT_EQ(s.view.slotPicture, before.view.slotPicture);
+    EXPECT_EQ(s.view.text("Text1"), before.view.text("Text1"));
+}
+
+// Saves and loads in the Projects folder of a throw-away program directory.
+class ProjectFile : public ::testing::Test
+{
+protected:
+    [[nodiscard]] std::string at(const std::string& name) const
+    {
+        return m_station.dir() + "/Projects/" + name;
+    }
+    test::TempStation m_station;
+};
+
 TEST(ProjectText, WritesPaddedNumbersAndReadsBackWhatItWrote)
 {
     ClusterTable slots;
@@ -91,29 +91,20 @@ TEST(ProjectText, WritesPaddedNumbersAndReadsBackWhatItWrote)
 
     const ProjectParse parsed = parseProjectText(text);
     ASSERT_TRUE(parsed.complete);
-    for (std::size_t i = 0; i < 8; ++i)
-        EXPECT_EQ(parsed.records.at(i), slots[i]) << "position " << i;
+    EXPECT_EQ(parsed.records, std::vector<ModuleInfo>(slots.begin(), slots.begin() + 8));
 }
 
-TEST(ProjectText, ReportsTheFirstItemThatCannotBeRead)
+TEST(ProjectText, StopsAtTheFirstItemThatCannotBeRead)
 {
-    ClusterTable slots;
-    slots[0] = headRecord();
-    const std::string text = writeProjectText(slots);
-
     ProjectParse parsed = parseProjectText(" HB612.wmf\r\n 40000 \r\n");
     EXPECT_TRUE(parsed.records.empty());
     EXPECT_EQ(parsed.failedLine, 2);
     EXPECT_NE(parsed.error.find("40000"), std::string::npos);
 
-    parsed = parseProjectText(firstLines(text, 3 * 7 + 5));
-    EXPECT_FALSE(parsed.complete);
-    EXPECT_EQ(parsed.records.size(), 3u);
-    EXPECT_EQ(parsed.failedLine, 27);
-
-    EXPECT_TRUE(parseProjectText("").empty);
-
     // Whatever the bytes, the reader stops cleanly with at most eight records.
+    ClusterTable slots;
+    slots[0] = headRecord();
+    const std::string text = writeProjectText(slots);
     std::mt19937 random(1234);
     for (int round = 0; round < 3000; ++round) {
         std::string bytes = text;
@@ -126,30 +117,27 @@ TEST(ProjectText, ReportsTheFirstItemThatCannotBeRead)
     }
 }
 
-TEST(SaveConfiguration, NewConfigurationWritesTheHeadAndSevenFreeRecords)
+TEST_F(ProjectFile, SavingANewConfigurationWritesTheHeadAndSevenFreeRecords)
 {
-    TempDir dir;
     Session s = station(FieldbusProtocol::CanOpen, {});
-    const auto dialogs = run(SaveConfiguration, s, dir / "CO_new.edp");
+    const auto dialogs = run(SaveConfiguration, s, at("CO_new.edp"));
 
-    EXPECT_EQ(readFileBytes(dir / "CO_new.edp"),
+    EXPECT_EQ(readFileBytes(at("CO_new.edp")),
               readFileBytes(QUILLON_TEST_DATA "/project/new_configuration.edp"));
-    const FileRequest& request = dialogs.fileRequests.at(0);
-    EXPECT_EQ(dialogs.fileDialogKinds.at(0), "save");
-    EXPECT_EQ(request.title, "Save Actual Configuration");
-    EXPECT_EQ(request.directory, s.gstrProjectPath);
-    EXPECT_EQ(request.fileName, "CO_");
-    EXPECT_EQ(request.filter, "EDS-Project-File (*.edp)|*.edp");
-    EXPECT_EQ(s.view.text("Text9"), dir / "CO_new.edp");
-    EXPECT_EQ(s.view.newpro.fileName, dir / "CO_new.edp");
+    const FileRequest& r = dialogs.fileRequests.at(0);
+    EXPECT_EQ(
+        (std::vector{dialogs.fileDialogKinds.at(0), r.title, r.directory, r.fileName, r.filter}),
+        (std::vector<std::string>{"save", "Save Actual Configuration", s.gstrProjectPath, "CO_",
+                                  "EDS-Project-File (*.edp)|*.edp"}));
+    EXPECT_EQ(s.view.text("Text9"), at("CO_new.edp"));
+    EXPECT_EQ(s.view.newpro.fileName, at("CO_new.edp"));
     EXPECT_EQ(s.ProjectName, "*** New Project ***");
     EXPECT_FALSE(s.ConfigurationModified);
     EXPECT_TRUE(dialogs.notices.empty());
 }
 
-TEST(SaveConfiguration, CancelOrFailedWriteLeavesTheConfigurationUnsaved)
+TEST_F(ProjectFile, CancelledOrFailedSaveLeavesTheConfigurationUnsaved)
 {
-    TempDir dir;
     Session s = station(FieldbusProtocol::DeviceNet, {2, 3});
     s.ConfigurationOpen = false;
     run(SaveConfiguration, s, std::nullopt);
@@ -158,46 +146,44 @@ TEST(SaveConfiguration, CancelOrFailedWriteLeavesTheConfigurationUnsaved)
     EXPECT_EQ(s.view.text("Text9"), "*** New Project ***");
 
     // A good file is replaced whole.
-    writeBytes(dir / "station.edp", "an older project\r\n");
-    run(SaveConfiguration, s, dir / "station.edp");
-    EXPECT_EQ(readFileBytes(dir / "station.edp"), writeProjectText(s.ClusterSlots));
+    test::TempStation::writeFile(at("station.edp"), "an older project\r\n");
+    run(SaveConfiguration, s, at("station.edp"));
+    EXPECT_EQ(readFileBytes(at("station.edp")), writeProjectText(s.ClusterSlots));
     EXPECT_FALSE(s.ConfigurationModified);
 
     // A folder stands where the file should go: it is left as it is, and no temporary is left.
-    fs::create_directory(dir / "taken.edp");
-    writeBytes(dir / "taken.edp/inside", "kept");
-    run(SaveConfiguration, s, dir / "taken.edp");
+    fs::create_directory(at("taken.edp"));
+    test::TempStation::writeFile(at("taken.edp/inside"), "kept");
+    run(SaveConfiguration, s, at("taken.edp"));
     EXPECT_TRUE(s.ConfigurationModified);
-    EXPECT_EQ(s.view.text("Text9"), dir / "taken.edp");
-    EXPECT_EQ(readFileBytes(dir / "taken.edp/inside"), "kept");
-    EXPECT_EQ(std::distance(fs::directory_iterator(dir.path), fs::directory_iterator()), 2);
+    EXPECT_EQ(s.view.text("Text9"), at("taken.edp"));
+    EXPECT_EQ(readFileBytes(at("taken.edp/inside")), "kept");
+    EXPECT_EQ(std::distance(fs::directory_iterator(at("")), fs::directory_iterator()), 2);
 }
 
-TEST(LoadConfiguration, RoundTripKeepsAGapAndItsFormerModule)
+TEST_F(ProjectFile, RoundTripKeepsAGapAndItsFormerModule)
 {
-    TempDir dir;
     Session saved = station(FieldbusProtocol::CanOpen, {0, 2, 4}); // KD108, KD132, KA104
     SelectSlot(saved, 2);
     ClearSelected(saved);
-    run(SaveConfiguration, saved, dir / "gap.edp");
+    run(SaveConfiguration, saved, at("gap.edp"));
 
     for (const auto protocol : {FieldbusProtocol::CanOpen, FieldbusProtocol::DeviceNet}) {
         Session s = station(protocol, {5});
         s.EditorLoaded = s.view.editorExists = s.gbLoadedEDS = true;
         s.gstrActEDS = "old.eds";
-        const auto dialogs = run(LoadConfiguration, s, dir / "gap.edp");
+        const auto dialogs = run(LoadConfiguration, s, at("gap.edp"));
 
         EXPECT_TRUE(dialogs.notices.empty());
         EXPECT_EQ(dialogs.fileRequests.at(0).title, "Load An Existing Configuration");
-        for (std::size_t i = 0; i < 8; ++i)
-            EXPECT_EQ(s.ClusterSlots[i], saved.ClusterSlots[i]) << "position " << i;
+        EXPECT_EQ(s.ClusterSlots, saved.ClusterSlots);
         EXPECT_EQ(s.UsedBytes, (ByteCounts{3, 1, 8, 0})); // the cleared KD132 does not count
         EXPECT_EQ(s.UsedCount, 4);
         EXPECT_EQ(s.view.slotPicture[2], "");
         EXPECT_EQ(s.view.slotPicture[3], s.gstrResourcePath + "KA104.wmf");
         EXPECT_EQ(s.view.text("Text15"), "3");
         EXPECT_EQ(s.view.grid[3][2], protocol == FieldbusProtocol::CanOpen ? "1/4-7" : "4 ... 7");
-        EXPECT_EQ(s.ProjectName, dir / "gap.edp");
+        EXPECT_EQ(s.ProjectName, at("gap.edp"));
         EXPECT_EQ(s.view.text("Text1"), ProjectLoadedHint);
         EXPECT_TRUE(s.ConfigurationModified);
         EXPECT_FALSE(s.EditorLoaded || s.view.editorExists || s.gbLoadedEDS);
@@ -209,21 +195,29 @@ TEST(LoadConfiguration, RoundTripKeepsAGapAndItsFormerModule)
     }
 }
 
-TEST(LoadConfiguration, EmptyFileIsRefusedAndChangesNothing)
+TEST_F(ProjectFile, EmptyOrUnreadableFilesChangeNothing)
 {
-    TempDir dir;
+    test::TempStation::writeFile(at("empty.edp"), "");
     Session s = station(FieldbusProtocol::DeviceNet, {0, 1});
     s.ConfigurationModified = false;
     const Session before = s;
-    writeBytes(dir / "empty.edp", "");
-    const auto dialogs = run(LoadConfiguration, s, dir / "empty.edp");
-
+    const auto dialogs = run(LoadConfiguration, s, at("empty.edp"));
     EXPECT_EQ(dialogs.notices, std::vector<std::string>{" File empty. Please try another one!"});
-    EXPECT_EQ(s.ClusterSlots, before.ClusterSlots);
-    EXPECT_EQ(s.UsedBytes, before.UsedBytes);
-    EXPECT_EQ(s.view.grid, before.view.grid);
-    EXPECT_EQ(s.view.text("Text1"), before.view.text("Text1"));
+    expectUnchanged(s, before);
     EXPECT_FALSE(s.ConfigurationModified);
+
+    test::TempStation::writeFile(at("huge.edp"), "HB612.wmf\r\n");
+    fs::resize_file(at("huge.edp"), 2ull << 30); // sparse: costs no disk
+    fs::create_directory(at("folder.edp"));
+    for (const std::string& path : {at("huge.edp"), at("missing.edp"), at("folder.edp")}) {
+        Session unread = station(FieldbusProtocol::CanOpen, {0, 3});
+        const Session kept = unread;
+        test::ScriptedDialogs quiet;
+        quiet.thenChooseFile(path);
+        EXPECT_EQ(loadConfiguration(unread, quiet).status, LoadStatus::Unreadable) << path;
+        EXPECT_TRUE(quiet.notices.empty());
+        expectUnchanged(unread, kept);
+    }
 }
 
 TEST(LoadConfiguration, CancelBeforeAnyProjectLeavesNothingToSave)
@@ -238,16 +232,16 @@ TEST(LoadConfiguration, CancelBeforeAnyProjectLeavesNothingToSave)
     EXPECT_TRUE(open.ConfigurationModified);
 }
 
-TEST(LoadConfiguration, BrokenFileKeepsTheRecordsReadBeforeTheFault)
+TEST_F(ProjectFile, BrokenFileKeepsTheRecordsReadBeforeTheFault)
 {
-    TempDir dir;
     const Session source = station(FieldbusProtocol::DeviceNet, {0, 1, 2, 3, 4});
-    writeBytes(dir / "cut.edp", firstLines(writeProjectText(source.ClusterSlots), 3 * 7 + 3));
+    test::TempStation::writeFile(at("cut.edp"),
+                                 firstLines(writeProjectText(source.ClusterSlots), 3 * 7 + 3));
 
     Session s = station(FieldbusProtocol::DeviceNet, {5, 5, 5, 5});
     const Session before = s;
     test::ScriptedDialogs dialogs;
-    dialogs.thenChooseFile(dir / "cut.edp");
+    dialogs.thenChooseFile(at("cut.edp"));
     const LoadOutcome outcome = loadConfiguration(s, dialogs);
 
     EXPECT_EQ(outcome.status, LoadStatus::Broken);
@@ -266,32 +260,11 @@ TEST(LoadConfiguration, BrokenFileKeepsTheRecordsReadBeforeTheFault)
     // The window's command says so, naming the file and the line.
     Session shown = station(FieldbusProtocol::DeviceNet, {5});
     test::ScriptedDialogs windowDialogs;
-    windowDialogs.thenChooseFile(dir / "cut.edp");
+    windowDialogs.thenChooseFile(at("cut.edp"));
     LoadConfiguration(shown, windowDialogs);
     ASSERT_EQ(windowDialogs.notices.size(), 1u);
-    EXPECT_EQ(windowDialogs.notices[0], "This is no readable project file: " + (dir / "cut.edp"));
+    EXPECT_EQ(windowDialogs.notices[0], "This is no readable project file: " + at("cut.edp"));
     EXPECT_NE(windowDialogs.details[0].find("line 25"), std::string::npos);
-}
-
-TEST(LoadConfiguration, UnreadableFilesChangeNothing)
-{
-    TempDir dir;
-    writeBytes(dir / "huge.edp", "HB612.wmf\r\n");
-    fs::resize_file(dir / "huge.edp", 2ull << 30); // sparse: costs no disk
-    fs::create_directory(dir / "folder.edp");
-
-    for (const std::string& path : {dir / "huge.edp", dir / "missing.edp", dir / "folder.edp"}) {
-        Session s = station(FieldbusProtocol::CanOpen, {0, 3});
-        const Session before = s;
-        test::ScriptedDialogs dialogs;
-        dialogs.thenChooseFile(path);
-        EXPECT_EQ(loadConfiguration(s, dialogs).status, LoadStatus::Unreadable) << path;
-        EXPECT_TRUE(dialogs.notices.empty());
-        EXPECT_EQ(s.ClusterSlots, before.ClusterSlots);
-        EXPECT_EQ(s.UsedBytes, before.UsedBytes);
-        EXPECT_EQ(s.view.grid, before.view.grid);
-        EXPECT_EQ(s.view.slotPicture, before.view.slotPicture);
-    }
 }
 
 } // namespace
