@@ -1,11 +1,10 @@
 #include "core/cluster.h"
 
 #include <algorithm>
-#include <filesystem>
-#include <fstream>
 
 #include "core/dialogs.h"
 #include "core/io_map_view.h"
+#include "core/item_reader.h"
 #include "core/session.h"
 
 namespace quillon {
@@ -31,15 +30,6 @@ const char* const ConfigurationControlsHint =
     "With configuration controls you can add, insert and clear modules. To select a module in "
     "HB612-cluster, click on it. When you are ready, you can save actual configuration and create "
     "an EDS-File!\r\n";
-
-bool isReadableFile(const std::string& path)
-{
-    std::error_code ec;
-    if (!std::filesystem::is_regular_file(path, ec))
-        return false;
-    std::ifstream in(path, std::ios::binary);
-    return static_cast<bool>(in);
-}
 
 void addBytes(ByteCounts& used, const ModuleInfo& m, int sign)
 {

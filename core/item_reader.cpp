@@ -163,6 +163,15 @@ std::vector<std::string> splitLines(std::string_view text)
     return lines;
 }
 
+bool isReadableFile(const std::string& path)
+{
+    std::error_code ec;
+    if (!std::filesystem::is_regular_file(path, ec))
+        return false;
+    std::ifstream in(path, std::ios::binary);
+    return static_cast<bool>(in);
+}
+
 std::optional<std::string> readFileBytes(const std::string& path, std::size_t maxBytes)
 {
     std::ifstream in(path, std::ios::binary);

@@ -69,6 +69,9 @@ private:
 // does not start another line.
 [[nodiscard]] std::vector<std::string> splitLines(std::string_view text);
 
+// True when `path` names a regular file that can be opened for reading.
+[[nodiscard]] bool isReadableFile(const std::string& path);
+
 // Reads a whole file as bytes; nullopt when it cannot be opened or is larger than `maxBytes`.
 [[nodiscard]] std::optional<std::string> readFileBytes(const std::string& path,
                                                        std::size_t maxBytes = 64u << 20);

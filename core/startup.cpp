@@ -1,11 +1,9 @@
 #include "core/startup.h"
 
-#include <filesystem>
-#include <fstream>
-
 #include "core/cluster.h"
 #include "core/dialogs.h"
 #include "core/io_map_view.h"
+#include "core/item_reader.h"
 #include "core/session.h"
 #include "core/settings.h"
 
@@ -17,15 +15,6 @@ const char* const WelcomeText = "Welcome to Quillon !\r\n"
                                 "-Select a fieldbus protocol (DeviceNet or CANopen).\r\n"
                                 "-Open a new configuration or load an existing one.\r\n"
                                 "-Use the project control buttons on the right side.";
-
-bool isReadableFile(const std::string& path)
-{
-    std::error_code ec;
-    if (!std::filesystem::is_regular_file(path, ec))
-        return false;
-    std::ifstream in(path, std::ios::binary);
-    return static_cast<bool>(in);
-}
 
 // The enabled and visible state every control has after start-up.
 void setStartControlStates(ViewModel& view)

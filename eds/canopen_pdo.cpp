@@ -75,10 +75,9 @@ void putDigit(std::string& line, std::size_t position1Based, int digit)
     overwriteInPlace(line, position1Based, std::to_string(digit));
 }
 
-// "Number of Entries": that line and the three after it stay, the fourth after it is the
-// sub-entry's default value and becomes the entry count.
-ReadStatus rewriteEntryCount(std::string& line, LineSource& source, std::string& section,
-                             int entries)
+// Keeps `line` (a sub-entry's ParameterName line) and the three lines after it, and reads the
+// fourth, the sub-entry's default value, into `line` for the caller to rewrite.
+ReadStatus keepUpToDefaultValue(std::string& line, LineSource& source, std::string& section)
 {
     appendLine(section, line);
     for (int i = 0; i < 3; ++i) {
@@ -86,7 +85,14 @@ ReadStatus rewriteEntryCount(std::string& line, LineSource& source, std::string&
             return status;
         appendLine(section, line);
     }
-    if (auto status = source.pullLine(line); !status)
+    return source.pullLine(line);
+}
+
+// "Number of Entries": the sub-entry's default value becomes the entry count.
+ReadStatus rewriteEntryCount(std::string& line, LineSource& source, std::string& section,
+                             int entries)
+{
+    if (auto status = keepUpToDefaultValue(line, source, section); !status)
         return status;
     line = "DefaultValue=" + std::to_string(entries);
     return {};
@@ -176,13 +182,7 @@ LineHandler analogueCommunicationHandler(int pdoNumber, PdoDirection direction,
         if (const auto p = positionOf(line, subHeader); p != 0)
             line = names.commPrefix + std::to_string(pdoNumber - 1) + line.substr(p - 1 + 5);
         if (contains(line, "ParameterName=Transmission")) {
-            appendLine(section, line);
-            for (int i = 0; i < 3; ++i) {
-                if (auto status = source.pullLine(line); !status)
-                    return status;
-                appendLine(section, line);
-            }
-            if (auto status = source.pullLine(line); !status)
+            if (auto status = keepUpToDefaultValue(line, source, section); !status)
                 return status;
             if (pdoNumber >= 5)
                 line = "DefaultValue=0";
