@@ -19,12 +19,18 @@ using namespace quillon;
 
 namespace {
 
-template <class T> T* child(QWidget& window, const QString& name)
+// The fixture station (HB612, KD236, KA224) with its EDS chosen for editing.
+struct Station
 {
-    T* found = window.findChild<T*>(name);
-    if (!found)
-        qWarning("no control %s", qPrintable(name));
-    return found;
+    test::ParamsDir dir;
+    Session session = dir.session();
+    test::ScriptedDialogs dialogs;
+    Station() { session.gstrActEDS = dir.path("station.eds"); }
+};
+
+QString text(QWidget& window, const QString& name)
+{
+    return window.findChild<QLineEdit*>(name)->text();
 }
 
 // Types `text` into a Value box and leaves it with Return, as a user would.
@@ -42,57 +48,49 @@ class TestFrmDynam : public QObject
     Q_OBJECT
 
 private Q_SLOTS:
-    void start_showsOneTabPerSlotWithItsRows()
+    void start_namesEveryControlAndShowsOneTabPerSlot()
     {
-        test::ParamsDir dir;
-        Session session = dir.session();
-        test::ScriptedDialogs dialogs;
-        session.gstrActEDS = dir.path("station.eds");
-        QVERIFY(Command15_Click(session, dialogs));
-        FrmDynam window(session, dialogs);
+        Station s;
+        QVERIFY(Command15_Click(s.session, s.dialogs));
+        FrmDynam window(s.session, s.dialogs);
         window.show();
 
+        QCOMPARE(window.objectName(), QStringLiteral("frmDynam"));
         QCOMPARE(window.windowTitle(), QStringLiteral("Setting of K310 I/O - Module Parameters"));
-        QCOMPARE(window.width(), window.toPixelsX(13575));
-        auto* tabs = child<QTabWidget>(window, QStringLiteral("TabStrip1"));
-        QVERIFY(tabs);
+        for (const char* name :
+             {"TabStrip1", "VScroll1", "Frame0", "Frame1", "Frame2", "Frame3", "Command1",
+              "Command2", "Command3", "Text4", "Text5", "Text7", "Text8"})
+            QVERIFY2(window.findChild<QWidget*>(QLatin1String(name)), name);
+        auto* tabs = window.findChild<QTabWidget*>("TabStrip1");
         QCOMPARE(tabs->count(), 3);
-        QCOMPARE(tabs->tabText(0), QStringLiteral("HB612 - Slot 1"));
-        QCOMPARE(tabs->tabText(2), QStringLiteral("KA224 - Slot 3"));
-        QCOMPARE(child<QLineEdit>(window, QStringLiteral("Text6"))->text(),
-                 QStringLiteral("  Default Value"));
-        QCOMPARE(child<QPushButton>(window, QStringLiteral("Command3"))->text(),
-                 QStringLiteral("Save EDS File"));
-
-        QCOMPARE(child<QLabel>(window, QStringLiteral("Label0_4"))->text(),
-                 QStringLiteral("Param.2"));
-        QCOMPARE(child<QLineEdit>(window, QStringLiteral("Text0_4"))->text(),
-                 QStringLiteral("Parameter KD236 Offset"));
-        QCOMPARE(child<QLineEdit>(window, QStringLiteral("Text2_4"))->text(),
-                 QStringLiteral("-10"));
-        QCOMPARE(child<QLineEdit>(window, QStringLiteral("Text3_4"))->text(), QStringLiteral("10"));
-        QVERIFY(child<QComboBox>(window, QStringLiteral("Combo0_4"))->isEditable());
-        QCOMPARE(child<QComboBox>(window, QStringLiteral("Combo0_4"))->currentText(), QString());
-        QCOMPARE(child<QFrame>(window, QStringLiteral("Frame2"))->findChildren<QComboBox*>().size(),
-                 3);
+        QCOMPARE(tabs->tabText(0) + '|' + tabs->tabText(2),
+                 QStringLiteral("HB612 - Slot 1|KA224 - Slot 3"));
+        QStringList shown;
+        for (const char* name : {"Text6", "Command3", "Label0_4", "Text0_4", "Text2_4", "Text3_4"})
+            shown << window.findChild<QWidget*>(name)->property("text").toString();
+        QCOMPARE(shown, (QStringList{"  Default Value", "Save EDS File", "Param.2",
+                                     "Parameter KD236 Offset", "-10", "10"}));
+        QVERIFY(window.findChild<QComboBox*>("Combo0_4")->isEditable());
+        QCOMPARE(window.findChild<QComboBox*>("Combo0_4")->currentText(), QString());
+        QCOMPARE(window.findChild<QFrame*>("Frame2")->findChildren<QComboBox*>().size(), 3);
 
         // Only the selected slot's frame shows; its rows fit, so no scroll bar.
-        QVERIFY(child<QFrame>(window, QStringLiteral("Frame1"))->isVisible());
-        QVERIFY(!child<QFrame>(window, QStringLiteral("Frame2"))->isVisible());
-        QVERIFY(!child<QScrollBar>(window, QStringLiteral("VScroll1"))->isVisible());
+        QVERIFY(window.findChild<QFrame*>("Frame1")->isVisible());
+        QVERIFY(!window.findChild<QFrame*>("Frame2")->isVisible());
+        QVERIFY(!window.findChild<QScrollBar*>("VScroll1")->isVisible());
         tabs->setCurrentIndex(1);
-        QVERIFY(!child<QFrame>(window, QStringLiteral("Frame1"))->isVisible());
-        QVERIFY(child<QFrame>(window, QStringLiteral("Frame2"))->isVisible());
+        QVERIFY(!window.findChild<QFrame*>("Frame1")->isVisible());
+        QVERIFY(window.findChild<QFrame*>("Frame2")->isVisible());
 
         // The defaults fill the Value and Default Value boxes and the choice lists.
-        dialogs.thenAnswer(true);
-        QTest::mouseClick(child<QPushButton>(window, QStringLiteral("Command1")), Qt::LeftButton);
-        auto* filter = child<QComboBox>(window, QStringLiteral("Combo0_1"));
+        s.dialogs.thenAnswer(true);
+        QTest::mouseClick(window.findChild<QPushButton*>("Command1"), Qt::LeftButton);
+        auto* filter = window.findChild<QComboBox*>("Combo0_1");
         QCOMPARE(filter->count(), 2);
         QCOMPARE(filter->itemText(1), QStringLiteral("0.3 ms"));
         QCOMPARE(filter->currentText(), QStringLiteral("3 ms"));
-        QCOMPARE(child<QLineEdit>(window, QStringLiteral("Text1_4"))->text(), QStringLiteral("-3"));
-        QVERIFY(dialogs.unexpected.empty());
+        QCOMPARE(text(window, "Text1_4"), QStringLiteral("-3"));
+        QVERIFY(s.dialogs.unexpected.empty());
     }
 
     void generatedSampleStation_showsEveryModulesParameters()
@@ -124,25 +122,26 @@ private Q_SLOTS:
 
         FrmDynam window(session, dialogs);
         window.show();
-        auto* tabs = child<QTabWidget>(window, QStringLiteral("TabStrip1"));
+        auto* tabs = window.findChild<QTabWidget*>("TabStrip1");
         QCOMPARE(tabs->count(), 8);
         int k = 1;
         for (int slot = 1; slot <= 8; ++slot) {
             const ModuleInfo& m = session.ClusterSlots[static_cast<std::size_t>(slot - 1)];
             const QString model = QString::fromStdString(modelNameOf(m.ResourceFile));
-            QCOMPARE(tabs->tabText(slot - 1),
-                     model + QStringLiteral(" - Slot ") + QString::number(slot));
-            auto* frame = child<QFrame>(window, QStringLiteral("Frame") + QString::number(slot));
+            QCOMPARE(tabs->tabText(slot - 1), model + QStringLiteral(" - Slot %1").arg(slot));
+            auto* frame = window.findChild<QFrame*>(QStringLiteral("Frame%1").arg(slot));
             QCOMPARE(frame->findChildren<QComboBox*>().size(), m.ParameterCount);
             for (int j = 1; j <= m.ParameterCount; ++j, ++k) {
-                auto* name =
-                    child<QLineEdit>(window, QStringLiteral("Text0_") + QString::number(k));
-                QVERIFY(name->parent() == frame);
-                QVERIFY2(name->text().startsWith(QStringLiteral("Parameter ") + model),
-                         qPrintable(name->text()));
-                QVERIFY(!child<QLineEdit>(window, QStringLiteral("Text3_") + QString::number(k))
-                             ->text()
-                             .isEmpty());
+                // Every row control is named after its row and sits in its slot's frame.
+                for (const char* column :
+                     {"Label0_", "Text0_", "Combo0_", "Text1_", "Text2_", "Text3_"}) {
+                    auto* w =
+                        window.findChild<QWidget*>(QLatin1String(column) + QString::number(k));
+                    QVERIFY2(w && w->parent() == frame, column);
+                }
+                const QString name = text(window, QStringLiteral("Text0_%1").arg(k));
+                QVERIFY2(name.startsWith(QStringLiteral("Parameter ") + model), qPrintable(name));
+                QVERIFY(!text(window, QStringLiteral("Text3_%1").arg(k)).isEmpty());
             }
         }
         QVERIFY(dialogs.notices.empty());
@@ -150,27 +149,24 @@ private Q_SLOTS:
 
     void scrollBar_showsForTallSlotsAndKeepsEachTabsPosition()
     {
-        test::ParamsDir dir;
-        Session session = dir.session();
-        test::ScriptedDialogs dialogs;
-        session.gintAnzMod = 3;
-        session.gstrModule = {"OVN_HB612.eds", "OVN_KD236.eds", "OVN_KA224.eds"};
-        session.gstrModPar = {30, 2, 40};
-        FrmDynam window(session, dialogs);
+        Station s;
+        s.session.gstrActEDS.clear(); // rows without values
+        s.session.gintAnzMod = 3;
+        s.session.gstrModule = {"OVN_HB612.eds", "OVN_KD236.eds", "OVN_KA224.eds"};
+        s.session.gstrModPar = {30, 2, 40};
+        FrmDynam window(s.session, s.dialogs);
         window.show();
-        auto* tabs = child<QTabWidget>(window, QStringLiteral("TabStrip1"));
-        auto* scroll = child<QScrollBar>(window, QStringLiteral("VScroll1"));
+        auto* tabs = window.findChild<QTabWidget*>("TabStrip1");
+        auto* scroll = window.findChild<QScrollBar*>("VScroll1");
 
         // 30 rows of 400 in a frame 8732 high: (12000 - 8732) / 400 + 1 gives 9.
         QVERIFY(scroll->isVisible());
         QCOMPARE(scroll->maximum(), 9);
-        QCOMPARE(scroll->value(), 0);
-        auto* firstLabel = child<QLabel>(window, QStringLiteral("Label0_1"));
-        const int top = firstLabel->y();
-        QCOMPARE(top, window.toPixelsY(50));
+        auto* firstLabel = window.findChild<QLabel*>("Label0_1");
+        QCOMPARE(firstLabel->y(), window.toPixelsY(50));
         scroll->setValue(4);
         QCOMPARE(firstLabel->y(), window.toPixelsY(50 - 4 * 400));
-        QCOMPARE(child<QComboBox>(window, QStringLiteral("Combo0_6"))->y(),
+        QCOMPARE(window.findChild<QComboBox*>("Combo0_6")->y(),
                  window.toPixelsY(5 * 400 + 50 - 4 * 400));
 
         tabs->setCurrentIndex(1);
@@ -188,60 +184,45 @@ private Q_SLOTS:
         QCOMPARE(scroll->value(), 2);
     }
 
-    void valueBox_outOfRangeEntryFallsBackToTheDefault()
+    void valueEdits_checkedAndKeptOverExit_closeBoxDiscards()
     {
-        test::ParamsDir dir;
-        Session session = dir.session();
-        test::ScriptedDialogs dialogs;
-        session.gstrActEDS = dir.path("station.eds");
-        QVERIFY(Command15_Click(session, dialogs));
-        session.gbLoadedEDS = true;
-        session.gbAskForDef = true;
-        FrmDynam window(session, dialogs);
-        window.show();
-
-        auto* delay = child<QComboBox>(window, QStringLiteral("Combo0_2")); // 0..100, default 5
-        QCOMPARE(delay->currentText(), QStringLiteral("0"));
-        typeInto(delay, QStringLiteral("16#FF"));
-        QCOMPARE(dialogs.notices, std::vector<std::string>{OutOfBoundsMessage});
-        QCOMPARE(delay->currentText(), QStringLiteral("5"));
-        QCOMPARE(window.editor().row(2).record.ValueNumber, 5);
-
-        typeInto(delay, QStringLiteral("16#1F"));
-        QCOMPARE(dialogs.notices.size(), std::size_t{1});
-        QCOMPARE(window.editor().row(2).record.ValueNumber, 31);
-    }
-
-    void exitThenReopen_keepsTheEdits_closeBoxDiscards()
-    {
-        test::ParamsDir dir;
-        Session session = dir.session();
-        test::ScriptedDialogs dialogs;
-        session.gstrActEDS = dir.path("station.eds");
-        QVERIFY(Command15_Click(session, dialogs));
-        FrmDynam window(session, dialogs);
+        Station s;
+        QVERIFY(Command15_Click(s.session, s.dialogs));
+        s.session.gbLoadedEDS = true;
+        s.session.gbAskForDef = true;
+        FrmDynam window(s.session, s.dialogs);
         QSignalSpy hidden(&window, &FrmDynam::hidden);
         QSignalSpy closed(&window, &FrmDynam::closed);
         window.show();
 
-        auto* offset = child<QComboBox>(window, QStringLiteral("Combo0_4"));
+        auto* delay = window.findChild<QComboBox*>("Combo0_2"); // 0..100, default 5
+        QCOMPARE(delay->currentText(), QStringLiteral("0"));
+        typeInto(delay, QStringLiteral("16#FF"));
+        QCOMPARE(s.dialogs.notices, std::vector<std::string>{OutOfBoundsMessage});
+        QCOMPARE(delay->currentText(), QStringLiteral("5"));
+        QCOMPARE(window.editor().row(2).record.ValueNumber, 5);
+        typeInto(delay, QStringLiteral("16#1F"));
+        QCOMPARE(window.editor().row(2).record.ValueNumber, 31);
+        auto* offset = window.findChild<QComboBox*>("Combo0_4");
         typeInto(offset, QStringLiteral("7"));
-        QTest::mouseClick(child<QPushButton>(window, QStringLiteral("Command2")), Qt::LeftButton);
+        QCOMPARE(s.dialogs.notices.size(), std::size_t{1});
+
+        QTest::mouseClick(window.findChild<QPushButton*>("Command2"), Qt::LeftButton);
         QCOMPARE(hidden.count(), 1);
         QVERIFY(!window.isVisible());
-        QVERIFY(!session.view.editorVisible);
-        QVERIFY(session.view.editorExists);
+        QVERIFY(!s.session.view.editorVisible);
+        QVERIFY(s.session.view.editorExists);
 
-        QVERIFY(Command15_Click(session, dialogs));
-        QVERIFY(session.view.editorVisible);
+        QVERIFY(Command15_Click(s.session, s.dialogs));
+        QVERIFY(s.session.view.editorVisible);
         window.show(); // what the main window does with the existing editor
         QCOMPARE(offset->currentText(), QStringLiteral("7"));
         QCOMPARE(window.editor().row(4).record.ValueNumber, 7);
+        QCOMPARE(window.editor().row(2).record.ValueNumber, 31);
 
         window.close();
         QCOMPARE(closed.count(), 1);
-        QVERIFY(!session.view.editorExists);
-        QVERIFY(dialogs.notices.empty());
+        QVERIFY(!s.session.view.editorExists);
     }
 };
 

@@ -1,7 +1,6 @@
 #include <functional>
 
 #include <QApplication>
-#include <QDialogButtonBox>
 #include <QElapsedTimer>
 #include <QFileDialog>
 #include <QLineEdit>
@@ -18,18 +17,22 @@ using quillon::QtDialogs;
 
 namespace {
 
-// Runs `act` on the modal box once it is open, looking for it from the event loop the box runs.
-// Records whether it was found.
-void whenModalOpens(const std::function<void(QWidget*)>& act, bool* found, int triesLeft = 100)
+// Runs `act` on the modal `Box` once it is open, looking for it from the event loop the box runs;
+// `found` tells whether it came. Any other modal window is rejected.
+template <class Box>
+void whenModalOpens(const std::function<void(Box*)>& act, bool* found, int triesLeft = 100)
 {
     *found = false;
     QTimer::singleShot(10, [act, found, triesLeft] {
         QWidget* modal = QApplication::activeModalWidget();
-        if (modal && modal->isVisible()) {
+        if (!modal || !modal->isVisible()) {
+            if (triesLeft > 0)
+                whenModalOpens<Box>(act, found, triesLeft - 1);
+        } else if (auto* box = qobject_cast<Box*>(modal)) {
             *found = true;
-            act(modal);
-        } else if (triesLeft > 0) {
-            whenModalOpens(act, found, triesLeft - 1);
+            act(box);
+        } else {
+            qobject_cast<QDialog*>(modal)->reject();
         }
     });
 }
@@ -41,79 +44,56 @@ class TestQtDialogs : public QObject
     Q_OBJECT
 
 private Q_SLOTS:
-    void notice_showsExclamationBoxWithTitleTextAndDetail()
+    void messageBoxes_showTitleIconAndButtons_data()
     {
-        QtDialogs dialogs;
-        QString title;
-        QString text;
-        QString detail;
-        QMessageBox::Icon icon = QMessageBox::NoIcon;
-        QMessageBox::StandardButtons buttons;
-        bool found = false;
-        whenModalOpens(
-            [&](QWidget* modal) {
-                auto* box = qobject_cast<QMessageBox*>(modal);
-                if (!box) {
-                    qobject_cast<QDialog*>(modal)->reject();
-                    return;
-                }
-                title = box->windowTitle();
-                text = box->text();
-                detail = box->detailedText();
-                icon = box->icon();
-                buttons = box->standardButtons();
-                box->button(QMessageBox::Ok)->click();
-            },
-            &found);
-        dialogs.notice("Ini-File not found or Resource-Files missing!", "Quillon.ini line 7: \xE9");
-        QVERIFY(found);
-        QCOMPARE(title, QStringLiteral("EDS-INFO"));
-        QCOMPARE(text, QStringLiteral("Ini-File not found or Resource-Files missing!"));
-        QCOMPARE(detail, QString::fromLatin1("Quillon.ini line 7: \xE9"));
-        QCOMPARE(icon, QMessageBox::Warning);
-        QCOMPARE(buttons, QMessageBox::StandardButtons(QMessageBox::Ok));
+        QTest::addColumn<int>("press"); // NoButton: Escape
+        QTest::addColumn<int>("icon");
+        QTest::addColumn<int>("buttons");
+        QTest::addColumn<bool>("yes");
+        QTest::newRow("notice") << int(QMessageBox::Ok) << int(QMessageBox::Warning)
+                                << int(QMessageBox::Ok) << false;
+        const int yesNo = QMessageBox::Yes | QMessageBox::No;
+        QTest::newRow("yes") << int(QMessageBox::Yes) << int(QMessageBox::Question) << yesNo
+                             << true;
+        QTest::newRow("no") << int(QMessageBox::No) << int(QMessageBox::Question) << yesNo << false;
+        QTest::newRow("escape") << int(QMessageBox::NoButton) << int(QMessageBox::Question) << yesNo
+                                << false;
     }
 
-    void askYesNo_countsOnlyYes_data()
+    void messageBoxes_showTitleIconAndButtons()
     {
-        QTest::addColumn<int>("button");
-        QTest::addColumn<bool>("expected");
-        QTest::newRow("yes") << int(QMessageBox::Yes) << true;
-        QTest::newRow("no") << int(QMessageBox::No) << false;
-        QTest::newRow("escape") << 0 << false;
-    }
-
-    void askYesNo_countsOnlyYes()
-    {
-        QFETCH(int, button);
-        QFETCH(bool, expected);
-        QtDialogs dialogs;
-        QMessageBox::Icon icon = QMessageBox::NoIcon;
-        QMessageBox::StandardButtons buttons;
-        QString title;
+        QFETCH(int, press);
+        QFETCH(int, icon);
+        QFETCH(int, buttons);
+        QFETCH(bool, yes);
+        QString shown;
+        int shownIcon = 0, shownButtons = 0;
         bool found = false;
-        whenModalOpens(
-            [&](QWidget* modal) {
-                auto* box = qobject_cast<QMessageBox*>(modal);
-                if (!box) {
-                    qobject_cast<QDialog*>(modal)->reject();
-                    return;
-                }
-                icon = box->icon();
-                title = box->windowTitle();
-                buttons = box->standardButtons();
-                if (button == 0) {
+        whenModalOpens<QMessageBox>(
+            [&](QMessageBox* box) {
+                shown = box->windowTitle() + '|' + box->text() + '|' + box->detailedText();
+                shownIcon = box->icon();
+                shownButtons = box->standardButtons();
+                if (press == QMessageBox::NoButton)
                     QTest::keyClick(box, Qt::Key_Escape);
-                } else {
-                    box->button(static_cast<QMessageBox::StandardButton>(button))->click();
-                }
+                else
+                    box->button(QMessageBox::StandardButton(press))->click();
             },
             &found);
-        QCOMPARE(dialogs.askYesNo("Do you really want to reset Quillon?"), expected);
+        QtDialogs dialogs;
+        if (QTest::currentDataTag() == QLatin1String("notice")) {
+            dialogs.notice("Ini-File not found or Resource-Files missing!", "Quillon.ini: \xE9");
+            QCOMPARE(
+                shown,
+                QString::fromLatin1(
+                    "EDS-INFO|Ini-File not found or Resource-Files missing!|Quillon.ini: \xE9"));
+        } else {
+            QCOMPARE(dialogs.askYesNo("Do you really want to reset Quillon?"), yes);
+            QCOMPARE(shown, QStringLiteral("EDS-INFO|Do you really want to reset Quillon?|"));
+        }
         QVERIFY(found);
-        QCOMPARE(icon, QMessageBox::Question);
-        QCOMPARE(title, QStringLiteral("EDS-INFO"));
-        QCOMPARE(buttons, QMessageBox::Yes | QMessageBox::No);
+        QCOMPARE(shownIcon, icon);
+        QCOMPARE(shownButtons, buttons);
     }
 
     void saveFile_presetsTitleFolderNameAndFilter()
@@ -121,31 +101,22 @@ private Q_SLOTS:
         QTemporaryDir dir;
         QVERIFY(dir.isValid());
         QtDialogs dialogs;
-        QString title;
-        QString folder;
+        QString title, folder, presetName;
         QStringList filters;
-        QString presetName;
         bool found = false;
-        whenModalOpens(
-            [&](QWidget* modal) {
-                auto* dialog = qobject_cast<QFileDialog*>(modal);
-                if (!dialog) {
-                    qobject_cast<QDialog*>(modal)->reject();
-                    return;
-                }
+        whenModalOpens<QFileDialog>(
+            [&](QFileDialog* dialog) {
                 title = dialog->windowTitle();
                 folder = dialog->directory().absolutePath();
                 filters = dialog->nameFilters();
-                if (auto* name = dialog->findChild<QLineEdit*>(QStringLiteral("fileNameEdit"))) {
+                if (auto* name = dialog->findChild<QLineEdit*>(QStringLiteral("fileNameEdit")))
                     presetName = name->text();
-                }
                 dialog->selectFile(dir.filePath(QStringLiteral("CO_station.eds")));
                 QMetaObject::invokeMethod(dialog, "accept", Qt::DirectConnection);
             },
             &found);
-        const FileRequest request{"Create EDS and Save", dir.path().toStdString() + "/", "CO_",
-                                  "EDS-File (*.eds)|*.eds"};
-        const auto chosen = dialogs.saveFile(request);
+        const auto chosen = dialogs.saveFile({"Create EDS and Save", dir.path().toStdString() + "/",
+                                              "CO_", "EDS-File (*.eds)|*.eds"});
         QVERIFY(found);
         QCOMPARE(title, QStringLiteral("Create EDS and Save"));
         QCOMPARE(folder, QDir(dir.path()).absolutePath());
@@ -160,34 +131,24 @@ private Q_SLOTS:
     {
         QtDialogs dialogs;
         bool found = false;
-        whenModalOpens([](QWidget* modal) { qobject_cast<QDialog*>(modal)->reject(); }, &found);
+        whenModalOpens<QFileDialog>([](QFileDialog* dialog) { dialog->reject(); }, &found);
         const auto chosen =
             dialogs.openFile({"Open A New Project", "", "", "EDS-Project-File (*.edp)|*.edp"});
         QVERIFY(found);
         QVERIFY(!chosen.has_value());
     }
 
-    void nameFilter_convertsPairs_data()
-    {
-        QTest::addColumn<QString>("windows");
-        QTest::addColumn<QString>("qt");
-        QTest::newRow("one pair") << "EDS-File (*.eds)|*.eds"
-                                  << "EDS-File (*.eds)";
-        QTest::newRow("two pairs") << "EDS-File (*.eds)|*.eds|All (*.*)|*.*"
-                                   << "EDS-File (*.eds);;All (*.*)";
-        QTest::newRow("pattern not named") << "Projects|*.edp"
-                                           << "Projects (*.edp)";
-        QTest::newRow("several patterns") << "Pictures|*.wmf;*.ico"
-                                          << "Pictures (*.wmf *.ico)";
-        QTest::newRow("empty") << ""
-                               << "";
-    }
-
     void nameFilter_convertsPairs()
     {
-        QFETCH(QString, windows);
-        QFETCH(QString, qt);
-        QCOMPARE(quillon::qtNameFilter(windows.toStdString()), qt);
+        const std::pair<const char*, const char*> cases[] = {
+            {"EDS-File (*.eds)|*.eds", "EDS-File (*.eds)"},
+            {"EDS-File (*.eds)|*.eds|All (*.*)|*.*", "EDS-File (*.eds);;All (*.*)"},
+            {"Projects|*.edp", "Projects (*.edp)"}, // pattern not named in the description
+            {"Pictures|*.wmf;*.ico", "Pictures (*.wmf *.ico)"},
+            {"", ""},
+        };
+        for (const auto& [windows, qt] : cases)
+            QCOMPARE(quillon::qtNameFilter(windows), QString::fromLatin1(qt));
     }
 
     void progress_goesToTheHandler()

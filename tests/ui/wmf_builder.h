@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstdint>
 #include <initializer_list>
+#include <iterator>
 #include <string>
 #include <utility>
 #include <vector>
@@ -18,7 +19,7 @@ class WmfBuilder
 public:
     WmfBuilder(std::int16_t left, std::int16_t top, std::int16_t right, std::int16_t bottom,
                std::uint16_t unitsPerInch = 1440)
-        : m_frame{left, top, right, bottom}, m_inch(unitsPerInch)
+        : m_header{0xCDD7, 0x9AC6, 0, w(left), w(top), w(right), w(bottom), unitsPerInch, 0, 0}
     {}
 
     // Any record, with its parameters as 16-bit words.
@@ -62,72 +63,46 @@ public:
     WmfBuilder& polygon(std::initializer_list<std::pair<std::int16_t, std::int16_t>> points)
     {
         std::vector<std::uint16_t> words = {static_cast<std::uint16_t>(points.size())};
-        for (const auto& [x, y] : points) {
-            words.push_back(w(x));
-            words.push_back(w(y));
-        }
+        for (const auto& [x, y] : points)
+            words.insert(words.end(), {w(x), w(y)});
         return record(0x0324, words);
     }
     WmfBuilder& textOut(std::int16_t x, std::int16_t y, const std::string& text)
     {
         std::vector<std::uint16_t> words = {static_cast<std::uint16_t>(text.size())};
         appendBytes(words, text);
-        words.push_back(w(y));
-        words.push_back(w(x));
+        words.insert(words.end(), {w(y), w(x)});
         return record(0x0521, words);
     }
 
-    // The whole file: placeable header, metafile header, the records and, unless left out, the
+    // The whole file: placeable header with its checksum, metafile header, the records and the
     // end record.
-    [[nodiscard]] QByteArray bytes(bool withEnd = true) const
+    [[nodiscard]] QByteArray bytes() const
     {
-        QByteArray out;
-        const auto put16 = [&out](std::uint16_t v) {
-            out.append(static_cast<char>(v & 0xFF));
-            out.append(static_cast<char>(v >> 8));
-        };
-        const auto put32 = [&put16](std::uint32_t v) {
-            put16(lo(v));
-            put16(hi(v));
-        };
-        std::uint32_t words = 9;
+        std::vector<std::uint16_t> out(std::begin(m_header), std::end(m_header));
+        std::uint16_t checksum = 0;
+        for (std::uint16_t v : m_header)
+            checksum ^= v;
+        out.push_back(checksum);
+        std::uint32_t size = 9 + 3;
         std::uint32_t largest = 3;
         for (const auto& [function, params] : m_records) {
-            words += 3 + static_cast<std::uint32_t>(params.size());
+            size += 3 + static_cast<std::uint32_t>(params.size());
             largest = std::max(largest, 3 + static_cast<std::uint32_t>(params.size()));
         }
-        if (withEnd) {
-            words += 3;
-        }
-        // Placeable header with its checksum over the first ten words.
-        const std::uint16_t header[10] = {
-            0xCDD7, 0x9AC6, 0, w(m_frame[0]), w(m_frame[1]), w(m_frame[2]), w(m_frame[3]),
-            m_inch, 0,      0};
-        std::uint16_t checksum = 0;
-        for (std::uint16_t v : header) {
-            put16(v);
-            checksum ^= v;
-        }
-        put16(checksum);
-        put16(1);
-        put16(9);
-        put16(0x0300);
-        put32(words);
-        put16(16); // objects
-        put32(largest);
-        put16(0);
+        const std::uint16_t objects = 16;
+        out.insert(out.end(),
+                   {1, 9, 0x0300, lo(size), hi(size), objects, lo(largest), hi(largest), 0});
         for (const auto& [function, params] : m_records) {
-            put32(3 + static_cast<std::uint32_t>(params.size()));
-            put16(function);
-            for (std::uint16_t v : params) {
-                put16(v);
-            }
+            const auto words = 3 + static_cast<std::uint32_t>(params.size());
+            out.insert(out.end(), {lo(words), hi(words), function});
+            out.insert(out.end(), params.begin(), params.end());
         }
-        if (withEnd) {
-            put32(3);
-            put16(0);
-        }
-        return out;
+        out.insert(out.end(), {3, 0, 0});
+        QByteArray bytes;
+        for (std::uint16_t v : out)
+            bytes.append(static_cast<char>(v & 0xFF)).append(static_cast<char>(v >> 8));
+        return bytes;
     }
 
 private:
@@ -137,33 +112,15 @@ private:
     static void appendBytes(std::vector<std::uint16_t>& words, const std::string& bytes)
     {
         for (std::size_t i = 0; i < bytes.size(); i += 2) {
-            const auto first = static_cast<unsigned char>(bytes[i]);
             const auto second =
                 i + 1 < bytes.size() ? static_cast<unsigned char>(bytes[i + 1]) : 0u;
-            words.push_back(static_cast<std::uint16_t>(first | (second << 8)));
+            words.push_back(
+                static_cast<std::uint16_t>(static_cast<unsigned char>(bytes[i]) | (second << 8)));
         }
     }
 
-    std::int16_t m_frame[4];
-    std::uint16_t m_inch;
+    std::uint16_t m_header[10];
     std::vector<std::pair<std::uint16_t, std::vector<std::uint16_t>>> m_records;
 };
-
-// A picture of a module as the catalogue uses: a grey housing with a coloured label.
-inline QByteArray modulePicture(std::uint32_t labelColour)
-{
-    return WmfBuilder(0, 0, 200, 500)
-        .windowOrg(0, 0)
-        .windowExt(200, 500)
-        .pen(0, 4, 0x00404040)
-        .brush(0, 0x00C0C0C0)
-        .select(0)
-        .select(1)
-        .rectangle(10, 10, 190, 490)
-        .brush(0, labelColour)
-        .select(2)
-        .rectangle(30, 40, 170, 140)
-        .bytes();
-}
 
 } // namespace quillon::test
