@@ -1,9 +1,7 @@
 #include <gtest/gtest.h>
 
 #include "eds/devicenet_eds.h"
-#include "eds/generate.h"
 #include "tests/eds/eds_test_support.h"
-#include "tests/fakes/scripted_dialogs.h"
 
 namespace quillon {
 namespace {
@@ -12,12 +10,7 @@ using test::module;
 
 EdsBuildResult deviceNetText(Session& session, TemplateStore* store = nullptr)
 {
-    test::ScriptedDialogs dialogs;
-    if (store)
-        return buildEdsText(session, FieldbusProtocol::DeviceNet, "/x.eds", test::fixedInstant(),
-                            dialogs, *store);
-    return buildEdsText(session, FieldbusProtocol::DeviceNet, "/x.eds", test::fixedInstant(),
-                        dialogs);
+    return test::buildText(session, FieldbusProtocol::DeviceNet, "/x.eds", store);
 }
 
 TEST(DeviceNetRenumbering, ParameterEnumerationAndSlot)
@@ -52,23 +45,14 @@ TEST(DeviceNetEds, HeadAndTwoModulesMatchTheReviewedText)
     EXPECT_EQ(session.ModelName[2], "KA224");
 }
 
-TEST(DeviceNetEds, HeadOnlyAndLargeStations)
+TEST(DeviceNetEds, TenOutputBytesAndAModuleTemplateWithoutEndMarker)
 {
-    Session head = test::stationSession("devicenet", FieldbusProtocol::DeviceNet, {});
-    auto result = deviceNetText(head);
-    ASSERT_TRUE(result.ok) << result.error;
-    EXPECT_NE(result.text.find("ProdName = \"K310-HB612\";\r\n"), std::string::npos);
-    EXPECT_NE(result.text.find("MaxInst = 11;\r\n"), std::string::npos);
-    EXPECT_NE(result.text.find("Input1 =\r\n                18, 0,"), std::string::npos);
-    EXPECT_NE(result.text.find("Output1 =\r\n                1, 0,"), std::string::npos);
-    EXPECT_EQ(result.text.find("CANOPEN"), std::string::npos);
-
     // Ten output bytes: the size takes the blank after its comma. A module template without
     // the end marker is taken whole.
     Session large = test::stationSession(
         "devicenet", FieldbusProtocol::DeviceNet,
         {module("OVN_KD216.eds", 4, 9, 0, 0), module("OVN_KX001.eds", 0, 0, 2, 0)});
-    result = deviceNetText(large);
+    const auto result = deviceNetText(large);
     ASSERT_TRUE(result.ok) << result.error;
     EXPECT_NE(result.text.find("Input1 =\r\n                24, 0,"), std::string::npos);
     EXPECT_NE(result.text.find("Output1 =\r\n                10,0, 0x0001,\r\n"),

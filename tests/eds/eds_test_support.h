@@ -8,6 +8,8 @@
 #include "core/item_reader.h"
 #include "core/session.h"
 #include "core/types.h"
+#include "eds/generate.h"
+#include "tests/fakes/scripted_dialogs.h"
 
 namespace quillon::test {
 
@@ -45,27 +47,25 @@ inline Session stationSession(const std::string& templateSet, FieldbusProtocol p
     return session;
 }
 
-// The lines of the object whose header line is `header`, up to the next header line.
-inline std::vector<std::string> objectLines(const std::string& text, const std::string& header)
+// The EDS text generated for `session` at the fixed instant, from `store` when one is given.
+inline EdsBuildResult buildText(Session& session, FieldbusProtocol protocol,
+                                const std::string& path = "/x.eds", TemplateStore* store = nullptr)
 {
-    std::vector<std::string> found;
-    for (const std::string& line : splitLines(text)) {
-        if (!found.empty() && !line.empty() && line[0] == '[')
-            break;
-        if (!found.empty() || line == header)
-            found.push_back(line);
-    }
-    while (!found.empty() && found.back().empty())
-        found.pop_back();
-    return found;
+    ScriptedDialogs dialogs;
+    if (store)
+        return buildEdsText(session, protocol, path, fixedInstant(), dialogs, *store);
+    return buildEdsText(session, protocol, path, fixedInstant(), dialogs);
 }
 
-// The value of `key` in the object `header` ("" when there is none).
+// The value of `key` in the object whose header line is `header` ("" when there is none).
 inline std::string valueIn(const std::string& text, const std::string& header,
                            const std::string& key)
 {
-    for (const std::string& line : objectLines(text, header)) {
-        if (line.starts_with(key + "="))
+    bool inside = false;
+    for (const std::string& line : splitLines(text)) {
+        if (!line.empty() && line[0] == '[')
+            inside = line == header;
+        else if (inside && line.starts_with(key + "="))
             return line.substr(key.size() + 1);
     }
     return {};

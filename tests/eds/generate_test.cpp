@@ -2,9 +2,7 @@
 #include <fstream>
 #include <gtest/gtest.h>
 
-#include "eds/generate.h"
 #include "tests/eds/eds_test_support.h"
-#include "tests/fakes/scripted_dialogs.h"
 
 namespace quillon {
 namespace {
@@ -53,15 +51,17 @@ TEST(GenerateEds, CanOpenWritesTheFileInOnePieceAndEnablesTheEditor)
 
     ASSERT_EQ(dialogs.fileRequests.size(), 1u);
     const FileRequest& request = dialogs.fileRequests[0];
-    EXPECT_EQ(dialogs.fileDialogKinds[0], "save");
-    EXPECT_EQ(request.title + "|" + request.directory + "|" + request.fileName,
-              "Create EDS and Save|/eds/files/|CO_");
-    EXPECT_EQ(request.filter, "EDS-File (*.eds)|*.eds");
+    EXPECT_EQ(dialogs.fileDialogKinds[0] + "|" + request.title + "|" + request.directory + "|" +
+                  request.fileName + "|" + request.filter,
+              "save|Create EDS and Save|/eds/files/|CO_|EDS-File (*.eds)|*.eds");
+    // Shown at 0, one step per slot, head included, hidden at the end.
+    EXPECT_EQ(dialogs.progress, (std::vector<int>{0, 10, 20, 30, -1}));
+    EXPECT_FALSE(session.view.progressVisible);
+    EXPECT_TRUE(dialogs.unexpected.empty());
 
     Session again = windowSession(FieldbusProtocol::CanOpen, modules);
-    const auto expected =
-        buildEdsText(again, FieldbusProtocol::CanOpen, path, test::fixedInstant(), dialogs);
-    EXPECT_EQ(readFileBytes(path), expected.text + "\r\n");
+    EXPECT_EQ(readFileBytes(path),
+              test::buildText(again, FieldbusProtocol::CanOpen, path).text + "\r\n");
 
     EXPECT_EQ(session.view.text("Text9"), path);
     EXPECT_EQ(session.ProjectName, path);
@@ -74,15 +74,8 @@ TEST(GenerateEds, CanOpenWritesTheFileInOnePieceAndEnablesTheEditor)
     EXPECT_EQ(dialogs.notices, (std::vector<std::string>{SetModuleParametersNotice}));
     EXPECT_EQ(session.view.text("Text1"), "EDS - File successfully created: 2009-06-30, "
                                           "14:05:09\r\nNow export EDS file to SYCON.net");
-    for (const auto& text : session.SlotText)
-        EXPECT_TRUE(text.empty());
+    EXPECT_EQ(session.SlotText, decltype(session.SlotText){}); // freed after writing
     expectEditorUnloaded(session);
-    // Shown at 0, one step per slot, head included, hidden at the end (the second run above
-    // reported its own steps after these).
-    EXPECT_EQ(std::vector<int>(dialogs.progress.begin(), dialogs.progress.begin() + 5),
-              (std::vector<int>{0, 10, 20, 30, -1}));
-    EXPECT_FALSE(session.view.progressVisible);
-    EXPECT_TRUE(dialogs.unexpected.empty());
 }
 
 TEST(GenerateEds, DeviceNetLeavesTheParameterEditorAlone)
@@ -137,8 +130,7 @@ TEST(GenerateEds, FailuresAfterTheDialogLeaveAnEmptyFileAndTheResourceMessage)
         EXPECT_EQ(readFileBytes(path), std::string());
         ASSERT_EQ(dialogs.notices, (std::vector<std::string>{EdsCreationFailedMessage}));
         EXPECT_NE(dialogs.details[0].find("OVN_KQ999.eds"), std::string::npos);
-        for (const auto& text : session.SlotText)
-            EXPECT_TRUE(text.empty());
+        EXPECT_EQ(session.SlotText, decltype(session.SlotText){});
         EXPECT_FALSE(session.view.progressVisible);
         EXPECT_EQ(session.view.progressValue, 0);
         for (const char* control : EnabledByGeneration)
@@ -216,11 +208,8 @@ TEST(GeneratorRange, RefusesWhatThePdosOrTheNumberingCannotHold)
     writeTemplate("OVN_KP002.eds", 2756);
     EXPECT_TRUE(checkGeneratorRange(session, FieldbusProtocol::DeviceNet));
     // The generation itself stops there too, should the templates change in between.
-    test::ScriptedDialogs dialogs;
-    const auto result =
-        buildEdsText(session, FieldbusProtocol::DeviceNet, "/x.eds", test::fixedInstant(), dialogs);
-    EXPECT_FALSE(result.ok);
-    EXPECT_NE(result.error.find("32767"), std::string::npos);
+    const auto result = test::buildText(session, FieldbusProtocol::DeviceNet);
+    EXPECT_NE(result.error.find("32767"), std::string::npos) << result.ok;
 }
 
 } // namespace

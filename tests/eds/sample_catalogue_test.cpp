@@ -1,13 +1,11 @@
+#include <cctype>
 #include <cstdlib>
 #include <gtest/gtest.h>
 #include <random>
 
 #include "core/settings.h"
 #include "eds/eds_check.h"
-#include "eds/generate.h"
-#include "tests/eds/eds_structure.h"
 #include "tests/eds/eds_test_support.h"
-#include "tests/fakes/scripted_dialogs.h"
 
 namespace quillon {
 namespace {
@@ -35,9 +33,31 @@ EdsBuildResult generate(FieldbusProtocol protocol, const std::vector<ModuleInfo>
 {
     Session session = test::stationSession(sampleCatalogue().resourcePath, protocol, modules);
     EXPECT_FALSE(checkGeneratorRange(session, protocol));
-    test::ScriptedDialogs dialogs;
-    return buildEdsText(session, protocol, "C:\\Quillon\\EDSFiles\\sample.eds",
-                        test::fixedInstant(), dialogs);
+    return test::buildText(session, protocol, "C:\\Quillon\\EDSFiles\\sample.eds");
+}
+
+// DeviceNet parameters numbered 1.. without gaps, each EnumN after its ParamN and before the next
+// parameter, an order checkEds does not ask for: the lines out of order.
+std::vector<std::string> numberingProblems(const std::string& text)
+{
+    std::vector<std::string> problems;
+    int last = 0;
+    for (const std::string& raw : splitLines(text)) {
+        const std::string line = raw.substr(std::min(raw.size(), raw.find_first_not_of(" \t")));
+        const auto number = [&line](std::size_t at) {
+            return line.size() > at && std::isdigit(static_cast<unsigned char>(line[at]))
+                       ? std::stoi(line.substr(at))
+                       : -1;
+        };
+        if (line.starts_with("Param") && number(5) >= 0) {
+            if (number(5) != last + 1)
+                problems.push_back(line);
+            last = number(5);
+        } else if (line.starts_with("Enum") && number(4) >= 0 && number(4) != last) {
+            problems.push_back(line);
+        }
+    }
+    return problems;
 }
 
 // Compares with tests/data/eds/golden/<name>. With QUILLON_UPDATE_GOLDEN set it writes the file
@@ -89,6 +109,8 @@ TEST(SampleCatalogue, StationsMatchTheirGoldenFiles)
 
 TEST(SampleCatalogue, RandomStationsWithinTheCanOpenLimitsAreWellFormed)
 {
+    ASSERT_EQ(numberingProblems("Param1 =\r\n  Enum1 =\r\nParam3 =\r\nEnum1 =\r\nParam4 =\r\n"),
+              (std::vector<std::string>{"Param3 =", "Enum1 ="}));
     const Settings& settings = sampleCatalogue();
     std::mt19937 random(20090630);
     std::uniform_int_distribution<int> pick(0, settings.catalogueRecordCount - 1);
@@ -115,39 +137,17 @@ TEST(SampleCatalogue, RandomStationsWithinTheCanOpenLimitsAreWellFormed)
 
         const auto canOpen = generate(FieldbusProtocol::CanOpen, modules);
         ASSERT_TRUE(canOpen.ok) << canOpen.error;
-        EXPECT_EQ(test::canOpenStructureProblems(canOpen.text), std::vector<std::string>{});
         const CheckReport coReport = checkEds(canOpen.text + "\r\n");
         EXPECT_TRUE(coReport.format == EdsFormat::CanOpen && coReport.clean())
             << formatReport(coReport, "CO_random.eds");
 
         const auto deviceNet = generate(FieldbusProtocol::DeviceNet, modules);
         ASSERT_TRUE(deviceNet.ok) << deviceNet.error;
-        EXPECT_EQ(test::deviceNetStructureProblems(deviceNet.text), std::vector<std::string>{});
+        EXPECT_EQ(numberingProblems(deviceNet.text), std::vector<std::string>{});
         const CheckReport dnReport = checkEds(deviceNet.text + "\r\n");
         EXPECT_TRUE(dnReport.format == EdsFormat::DeviceNet && dnReport.clean())
             << formatReport(dnReport, "DN_random.eds");
     }
-}
-
-TEST(SampleCatalogue, StructureChecksCatchBrokenFiles)
-{
-    const std::string lists = "[MandatoryObjects]\r\nSupportedObjects=1\r\n1=0x1000\r\n"
-                              "[OptionalObjects]\r\nSupportedObjects=0\r\n"
-                              "[ManufacturerObjects]\r\nSupportedObjects=0\r\n";
-    EXPECT_TRUE(
-        test::canOpenStructureProblems(lists + "[1000]\r\nSubNumber=1\r\n[1000sub0]\r\n").empty());
-    EXPECT_EQ(test::canOpenStructureProblems(lists + "[1000]\r\nSubNumber=2\r\n[1000sub0]\r\n"
-                                                     "[1001]\r\n")
-                  .size(),
-              2u);
-    EXPECT_EQ(test::canOpenStructureProblems("[1000]\r\n").size(), 4u);
-    EXPECT_TRUE(test::deviceNetStructureProblems("MaxInst = 2;\r\nParam1 =\r\nEnum1 =\r\n"
-                                                 "Param2 =\r\n")
-                    .empty());
-    EXPECT_EQ(test::deviceNetStructureProblems("MaxInst = 3;\r\nParam1 =\r\nParam3 =\r\n"
-                                               "Enum1 =\r\n")
-                  .size(),
-              2u);
 }
 
 } // namespace

@@ -1,5 +1,8 @@
 #include <gtest/gtest.h>
+#include <string>
+#include <utility>
 
+#include "eds/eds_text.h"
 #include "eds/template_reader.h"
 
 namespace quillon {
@@ -85,6 +88,26 @@ TEST(TemplateStore, ReadsFromTheResourceDirectoryOrFromMemory)
     store.put("OVN_NONE1.eds", "held\n");
     ASSERT_TRUE(copySection(store, "OVN_NONE1.eds", std::nullopt, "[E]", {}, section).ok);
     EXPECT_EQ(section, "held\r\n");
+}
+
+TEST(OverwriteAt, NeverChangesTheLengthOfTheLine)
+{
+    EXPECT_EQ(overwriteAt("ParamXXX = 0,6", 1, "Param12 "), "Param12  = 0,6");
+    // From 100 on the number takes the character after the placeholder.
+    EXPECT_EQ(overwriteAt("ParamXXX =", 1, "Param100 "), "Param100 =");
+    EXPECT_EQ(overwriteAt("  CreateDate = 1", 3, "CreateDate = 06-30-2009"), "  CreateDate = 0");
+    EXPECT_EQ(overwriteAt("abc", 3, "XYZ"), "abX");
+    EXPECT_EQ(overwriteAt("abc", 4, "X"), "abc");
+    EXPECT_EQ(overwriteAt("abc", 0, "X"), "abc");
+}
+
+TEST(AnnouncedCount, LeadingNumberAfterTheFirstEqualsRoundedHalfToEven)
+{
+    const std::pair<const char*, long long> table[] = {{"=4", 4},   {"= 1 2", 12}, {"=3.5", 4},
+                                                       {"=2.5", 2}, {"=7;x", 7},   {"=0x10", 0},
+                                                       {"=", 0},    {"=-2", -2},   {"=1=2", 1}};
+    for (const auto& [value, count] : table)
+        EXPECT_EQ(announcedCount(std::string("SupportedObjects") + value), count) << value;
 }
 
 } // namespace

@@ -1,15 +1,11 @@
 #include <gtest/gtest.h>
+#include <string>
+#include <utility>
 
-#include "core/item_reader.h"
 #include "params/resource_defaults.h"
 
 namespace quillon {
 namespace {
-
-std::string resource(const std::string& name)
-{
-    return readFileBytes(QUILLON_TEST_DATA "/params/Resources/" + name).value_or("");
-}
 
 // One parameter block as the resource files write it, with `tail` after "$ decimal places".
 std::string block(const std::string& numbers, const std::string& tail)
@@ -26,32 +22,13 @@ std::string block(const std::string& numbers, const std::string& tail)
            tail;
 }
 
-TEST(ReadResourceDefaults, ReadsDefaultsAndChoicesOfTheDeviceNetPart)
-{
-    const ResourceDefaults head = readResourceDefaults(resource("OVN_HB612.eds"));
-    ASSERT_TRUE(head.ok) << head.error;
-    ASSERT_EQ(head.parameters.size(), 2u);
-    EXPECT_EQ(head.parameters[0].defaultNumber, 0);
-    ASSERT_TRUE(head.parameters[0].hasChoices);
-    ASSERT_EQ(head.parameters[0].choices.size(), 2u);
-    EXPECT_EQ(head.parameters[0].choices[1].value, 1);
-    EXPECT_EQ(head.parameters[0].choices[1].text, "0.3 ms");
-    EXPECT_EQ(head.parameters[1].defaultNumber, 5);
-    EXPECT_FALSE(head.parameters[1].hasChoices);
-
-    // Blocks after the end of the DeviceNet part do not count.
-    const ResourceDefaults module = readResourceDefaults(resource("OVN_KD236.eds"));
-    ASSERT_TRUE(module.ok) << module.error;
-    ASSERT_EQ(module.parameters.size(), 3u);
-    EXPECT_EQ(module.parameters[1].defaultNumber, -3);
-}
-
-TEST(ReadResourceDefaults, EndsAChoiceListAtTheSemicolonSeparator)
+TEST(ReadResourceDefaults, EndsChoiceListsAtTheSemicolonAndBlocksAtTheEndMarker)
 {
     const std::string text = block("0,9,2,", "        EnumXXX =\r\n"
                                              "                1,\"one, two\",\r\n"
                                              "                2,\"two\";\r\n") +
-                             block("0,9,4,", "        nothing more\r\n");
+                             block("0,9,4,", "        nothing more\r\n") + "[END_DEVNET_PART]\r\n" +
+                             block("0,9,6,", ""); // past the end: not counted
     const ResourceDefaults read = readResourceDefaults(text);
     ASSERT_TRUE(read.ok) << read.error;
     ASSERT_EQ(read.parameters.size(), 2u);
@@ -78,24 +55,18 @@ TEST(ReadResourceDefaults, RefusesBrokenBlocksNamingTheLine)
     ASSERT_TRUE(fits.ok) << fits.error;
     EXPECT_EQ(fits.parameters[0].choices.size(), 81u);
 
-    const ResourceDefaults tooMany = readResourceDefaults(block("0,9,2,", many + "1,\"x\";\r\n"));
-    EXPECT_FALSE(tooMany.ok);
-    EXPECT_NE(tooMany.error.find("more than 81 choices"), std::string::npos) << tooMany.error;
-    EXPECT_NE(tooMany.error.find("(line "), std::string::npos);
-
-    const ResourceDefaults open = readResourceDefaults(block("0,9,2,", "Enum\r\n1,\"a\",\r\n"));
-    EXPECT_FALSE(open.ok);
-    EXPECT_NE(open.error.find("without \";\""), std::string::npos) << open.error;
-
-    const ResourceDefaults word = readResourceDefaults(block("0,9,many,", ""));
-    EXPECT_FALSE(word.ok);
-    EXPECT_NE(word.error.find("\"many\" is not a number"), std::string::npos) << word.error;
-
-    const ResourceDefaults wide = readResourceDefaults(block("0,9,2,", "Enum\r\n70000,\"a\";\r\n"));
-    EXPECT_FALSE(wide.ok);
-    EXPECT_NE(wide.error.find("not a 16-bit number"), std::string::npos) << wide.error;
-
-    EXPECT_FALSE(readResourceDefaults("\"--Help string --\",\r\n\"\",\r\n0,1").ok);
+    const std::pair<std::string, const char*> broken[] = {
+        {block("0,9,2,", many + "1,\"x\";\r\n"), "more than 81 choices"},
+        {block("0,9,2,", "Enum\r\n1,\"a\",\r\n"), "without \";\""},
+        {block("0,9,many,", ""), "\"many\" is not a number"},
+        {block("0,9,2,", "Enum\r\n70000,\"a\";\r\n"), "not a 16-bit number"},
+        {"\"--Help string --\",\r\n\"\",\r\n0,1", "ends before the parameter's default value"}};
+    for (const auto& [text, says] : broken) {
+        const ResourceDefaults read = readResourceDefaults(text);
+        EXPECT_FALSE(read.ok) << says;
+        EXPECT_NE(read.error.find(says), std::string::npos) << read.error;
+        EXPECT_NE(read.error.find("(line "), std::string::npos) << read.error;
+    }
 }
 
 } // namespace
