@@ -139,19 +139,8 @@ TEST_F(EdsExport, FailedCopyNamesTheFileAndReportsNoSuccess)
     EXPECT_FALSE(fs::exists(at("sycon/a.eds")));
 }
 
-TEST_F(EdsExport, EdsOutsideTheEdsFolderKeepsItsOwnName)
+TEST(ExportedEdsName, EdsOutsideTheEdsFolderKeepsItsOwnName)
 {
-    fs::create_directories(at("elsewhere/deeper"));
-    writeBytes(at("elsewhere/deeper/DN_line4.eds"), "[File]\r\n");
-    Session s = sessionWithEds("/a/much/longer/eds/directory/than/usual/",
-                               at("elsewhere/deeper/DN_line4.eds"), FieldbusProtocol::DeviceNet);
-    FakeSystem system;
-    system.values[DeviceNetEdsPathValue] = at("sycon");
-    const auto dialogs = exportWith(s, system);
-    EXPECT_TRUE(fs::exists(at("sycon/DN_line4.eds")));
-    EXPECT_EQ(dialogs.notices.at(0).rfind("EDS-File ..." + Sep + "DN_line4.eds and Icon-File", 0),
-              0u);
-
     EXPECT_EQ(exportedEdsName("/x/eds/a.eds", "/x/eds/"), "/a.eds");
     EXPECT_EQ(exportedEdsName("/x/eds/sub/a.eds", "/x/eds/"), Sep + "a.eds");
     EXPECT_EQ(exportedEdsName("/y/a.eds", "/x/long/eds/"), Sep + "a.eds");
