@@ -1,6 +1,7 @@
 #include "eds/template_reader.h"
 
 #include <algorithm>
+#include <cstring>
 
 #include "core/item_reader.h"
 #include "eds/eds_text.h"
@@ -10,25 +11,28 @@ namespace quillon {
 namespace {
 
 // True when every line of `text` already ends in CR LF: every CR is followed by an LF and every
-// LF follows a CR. One branch-free pass, since every template is checked once per run.
+// LF follows a CR. Every template is checked once per run, so the scan jumps from line end to
+// line end with memchr instead of looking at each byte.
 bool hasCrLfLineEnds(std::string_view text)
 {
     const std::size_t size = text.size();
     if (size == 0)
         return true;
-    if (size < 2 || text[size - 2] != '\r' || text[size - 1] != '\n' || text[0] == '\n')
+    if (size < 2 || text[size - 2] != '\r' || text[size - 1] != '\n')
         return false;
-    const unsigned char* bytes = reinterpret_cast<const unsigned char*>(text.data());
-    unsigned strays = 0;
-    for (std::size_t i = 1; i + 1 < size; ++i) {
-        strays |=
-            static_cast<unsigned>(bytes[i] == '\n') & static_cast<unsigned>(bytes[i - 1] != '\r');
-        strays |=
-            static_cast<unsigned>(bytes[i] == '\r') & static_cast<unsigned>(bytes[i + 1] != '\n');
+    const char* data = text.data();
+    const char* end = data + size;
+    for (const char* lf = data; (lf = static_cast<const char*>(std::memchr(lf, '\n', end - lf)));
+         ++lf) {
+        if (lf == data || lf[-1] != '\r')
+            return false;
     }
-    // The first byte can only be a CR that needs its LF.
-    strays |= static_cast<unsigned>(bytes[0] == '\r') & static_cast<unsigned>(bytes[1] != '\n');
-    return strays == 0;
+    for (const char* cr = data; (cr = static_cast<const char*>(std::memchr(cr, '\r', end - cr)));
+         ++cr) {
+        if (cr + 1 == end || cr[1] != '\n')
+            return false;
+    }
+    return true;
 }
 
 // A marker is looked for within lines, so one holding a line end is never found.
