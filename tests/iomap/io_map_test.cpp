@@ -30,35 +30,35 @@ std::string cell(const IoMapCells& c, int row, int column)
     return c.bytes[static_cast<std::size_t>(row - 1)][static_cast<std::size_t>(column - 2)];
 }
 
-TEST(IoMapNumbering, WorkedExampleDeviceNet)
+TEST(IoMapNumbering, WorkedExampleForBothProtocols)
 {
-    const auto c = numberIoMap(FieldbusProtocol::DeviceNet, workedExample(), 7);
-    EXPECT_EQ(cell(c, 1, 2), "1 ... 2");
-    EXPECT_EQ(cell(c, 1, 3), "1");
-    EXPECT_EQ(cell(c, 2, 2), "3");
-    EXPECT_EQ(cell(c, 3, 2), "4 ... 5");
-    EXPECT_EQ(cell(c, 4, 2), "6 ... 9");
-    EXPECT_EQ(cell(c, 5, 3), "2");
-    EXPECT_EQ(cell(c, 6, 4), "10 ... 17");
-    EXPECT_EQ(cell(c, 7, 4), "18 ... 33");
-    EXPECT_EQ(c.diagnosis, "34 ... 49");
-    EXPECT_EQ(cell(c, 2, 3), ""); // no bytes of a kind: no cell
-    EXPECT_EQ(c.header[2], "InByNo dig.");
-}
-
-TEST(IoMapNumbering, WorkedExampleCanOpen)
-{
-    const auto c = numberIoMap(FieldbusProtocol::CanOpen, workedExample(), 7);
-    EXPECT_EQ(cell(c, 1, 2), "1/1-2");
-    EXPECT_EQ(cell(c, 1, 3), "1/1");
-    EXPECT_EQ(cell(c, 2, 2), "1/3");
-    EXPECT_EQ(cell(c, 3, 2), "1/4-5");
-    EXPECT_EQ(cell(c, 4, 2), "1/6-8, 2/1");
-    EXPECT_EQ(cell(c, 5, 3), "1/2");
-    EXPECT_EQ(cell(c, 6, 4), "3/1 - 3/8");
-    EXPECT_EQ(cell(c, 7, 4), "4/1 - 5/8");
-    EXPECT_EQ(c.diagnosis, "7/1-8, 8/1-8");
-    EXPECT_EQ(c.header[5], "RPDO/Byte ana");
+    struct Cell
+    {
+        int row, column;
+        const char* deviceNet;
+        const char* canOpen;
+    };
+    const Cell cells[] = {
+        {1, 2, "1 ... 2", "1/1-2"},
+        {1, 3, "1", "1/1"},
+        {2, 2, "3", "1/3"},
+        {3, 2, "4 ... 5", "1/4-5"},
+        {4, 2, "6 ... 9", "1/6-8, 2/1"},
+        {5, 3, "2", "1/2"},
+        {6, 4, "10 ... 17", "3/1 - 3/8"},
+        {7, 4, "18 ... 33", "4/1 - 5/8"},
+        {2, 3, "", ""}, // no bytes of a kind: no cell
+    };
+    const auto dn = numberIoMap(FieldbusProtocol::DeviceNet, workedExample(), 7);
+    const auto co = numberIoMap(FieldbusProtocol::CanOpen, workedExample(), 7);
+    for (const Cell& c : cells) {
+        EXPECT_EQ(cell(dn, c.row, c.column), c.deviceNet) << c.row << "/" << c.column;
+        EXPECT_EQ(cell(co, c.row, c.column), c.canOpen) << c.row << "/" << c.column;
+    }
+    EXPECT_EQ(dn.diagnosis, "34 ... 49");
+    EXPECT_EQ(co.diagnosis, "7/1-8, 8/1-8");
+    EXPECT_EQ(dn.header[2], "InByNo dig.");
+    EXPECT_EQ(co.header[5], "RPDO/Byte ana");
 }
 
 TEST(IoMapNumbering, HeadOnly)
