@@ -38,6 +38,15 @@ void addBytes(ByteCounts& used, const ModuleInfo& m, int sign)
         used[static_cast<std::size_t>(k)] += sign * b[static_cast<std::size_t>(k)];
 }
 
+// Puts the previewed module at a position and counts its bytes.
+void placeModule(Session& s, int position, const ModuleInfo& module)
+{
+    const auto pos = static_cast<std::size_t>(position);
+    addBytes(s.UsedBytes, module, +1);
+    s.view.slotPicture[pos] = s.view.previewPicture;
+    s.ClusterSlots[pos] = module;
+}
+
 bool validModulePosition(int position)
 {
     return position >= 1 && position <= 7;
@@ -232,11 +241,8 @@ void AddModule(Session& s, Dialogs& dialogs)
         if (const char* message = exceededLimitMessage(s.UsedBytes, module, s.ActiveLimits)) {
             dialogs.notice(message);
         } else {
-            const auto pos = static_cast<std::size_t>(s.SelectedSlot);
-            addBytes(s.UsedBytes, module, +1);
-            v.slotPicture[pos] = v.previewPicture;
-            v.slotBorder[pos] = false;
-            s.ClusterSlots[pos] = module;
+            placeModule(s, s.SelectedSlot, module);
+            v.slotBorder[static_cast<std::size_t>(s.SelectedSlot)] = false;
             // Keeps "positions at and above UsedCount are free" when the refilled position lay
             // beyond the last module.
             s.UsedCount = std::max(s.UsedCount, s.SelectedSlot + 1);
@@ -249,10 +255,7 @@ void AddModule(Session& s, Dialogs& dialogs)
     } else if (const char* message = exceededLimitMessage(s.UsedBytes, module, s.ActiveLimits)) {
         dialogs.notice(message);
     } else {
-        const auto pos = static_cast<std::size_t>(s.UsedCount);
-        addBytes(s.UsedBytes, module, +1);
-        v.slotPicture[pos] = v.previewPicture;
-        s.ClusterSlots[pos] = module;
+        placeModule(s, s.UsedCount, module);
         ++s.UsedCount;
         v.enable("Command6", true);
     }
@@ -275,15 +278,13 @@ void InsertBeforeSelected(Session& s, Dialogs& dialogs)
     } else if (const char* message = exceededLimitMessage(s.UsedBytes, module, s.ActiveLimits)) {
         dialogs.notice(message);
     } else {
-        addBytes(s.UsedBytes, module, +1);
-        showUsedBytes(s);
         for (int j = s.UsedCount - 1; j >= selected; --j) {
             const auto from = static_cast<std::size_t>(j);
             s.ClusterSlots[from + 1] = s.ClusterSlots[from];
             v.slotPicture[from + 1] = v.slotPicture[from];
         }
-        v.slotPicture[static_cast<std::size_t>(selected)] = v.previewPicture;
-        s.ClusterSlots[static_cast<std::size_t>(selected)] = module;
+        placeModule(s, selected, module);
+        showUsedBytes(s);
         // Inserting at a free position beyond the last module counts as appending there.
         s.UsedCount = std::max(s.UsedCount + 1, selected + 1);
         v.enable("Command6", true);
