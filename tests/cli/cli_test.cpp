@@ -15,6 +15,7 @@
 #include "core/session.h"
 #include "core/startup.h"
 #include "core/types.h"
+#include "eds/eds_check.h"
 #include "eds/generate.h"
 #include "tests/fakes/scripted_dialogs.h"
 #include "tests/fakes/temp_station.h"
@@ -224,7 +225,10 @@ std::string windowEds(FieldbusProtocol protocol, const std::vector<std::string>&
     }
     dialogs.thenChooseFile(path);
     EXPECT_TRUE(GenerateEds(s, dialogs)) << (dialogs.details.empty() ? "" : dialogs.details.back());
-    return readFileBytes(path).value_or("<not written>");
+    const std::string written = readFileBytes(path).value_or("<not written>");
+    const CheckReport report = checkEds(written);
+    EXPECT_TRUE(report.clean()) << formatReport(report, path);
+    return written;
 }
 
 TEST(CliGenerate, WritesWhatTheWindowWrites)
