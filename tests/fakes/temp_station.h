@@ -1,13 +1,12 @@
 #pragma once
 
-#include <atomic>
 #include <filesystem>
 #include <fstream>
 #include <string>
 #include <string_view>
-#include <unistd.h>
 
 #include "core/session.h"
+#include "tests/fakes/scratch_dir.h"
 
 namespace quillon::test {
 
@@ -18,22 +17,11 @@ class TempStation
 public:
     TempStation()
     {
-        static std::atomic<int> counter{0};
-        m_dir = std::filesystem::temp_directory_path() /
-                ("quillon-test-" + std::to_string(::getpid()) + "-" + std::to_string(counter++));
-        std::filesystem::remove_all(m_dir);
         std::filesystem::create_directories(m_dir / "Resources");
         std::filesystem::create_directories(m_dir / "Projects");
         std::filesystem::create_directories(m_dir / "EDSFiles");
         writeResource("HB612.wmf", "picture");
     }
-    ~TempStation()
-    {
-        std::error_code ignored;
-        std::filesystem::remove_all(m_dir, ignored);
-    }
-    TempStation(const TempStation&) = delete;
-    TempStation& operator=(const TempStation&) = delete;
 
     [[nodiscard]] std::string dir() const { return m_dir.string(); }
     [[nodiscard]] std::string resources() const { return (m_dir / "Resources").string() + "/"; }
@@ -61,7 +49,8 @@ public:
     }
 
 private:
-    std::filesystem::path m_dir;
+    ScratchDir m_scratch{"quillon-test"};
+    const std::filesystem::path& m_dir = m_scratch.path();
 };
 
 } // namespace quillon::test

@@ -1,13 +1,12 @@
 #pragma once
 
-#include <atomic>
 #include <filesystem>
 #include <fstream>
 #include <string>
-#include <unistd.h>
 
 #include "core/item_reader.h"
 #include "core/session.h"
+#include "tests/fakes/scratch_dir.h"
 
 namespace quillon::test {
 
@@ -18,20 +17,9 @@ class ParamsDir
 public:
     ParamsDir()
     {
-        static std::atomic<int> counter{0};
-        m_dir = std::filesystem::temp_directory_path() /
-                ("quillon-params-" + std::to_string(::getpid()) + "-" + std::to_string(counter++));
-        std::filesystem::remove_all(m_dir);
         std::filesystem::copy(QUILLON_TEST_DATA "/params", m_dir,
                               std::filesystem::copy_options::recursive);
     }
-    ~ParamsDir()
-    {
-        std::error_code ignored;
-        std::filesystem::remove_all(m_dir, ignored);
-    }
-    ParamsDir(const ParamsDir&) = delete;
-    ParamsDir& operator=(const ParamsDir&) = delete;
 
     [[nodiscard]] std::string path(const std::string& name) const
     {
@@ -69,7 +57,8 @@ public:
     }
 
 private:
-    std::filesystem::path m_dir;
+    ScratchDir m_scratch{"quillon-params"};
+    const std::filesystem::path& m_dir = m_scratch.path();
 };
 
 } // namespace quillon::test
