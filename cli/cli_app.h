@@ -10,8 +10,8 @@ namespace quillon {
 enum CliExit : int
 {
     ExitSuccess = 0,
-    ExitRefused = 1,      // the program refused or failed in a way it has a message for
-    ExitBadInput = 2,     // wrong usage, or input that cannot be read
+    ExitRefused = 1,  // the program refused or failed in a way it has a message for
+    ExitBadInput = 2, // wrong usage, or input that cannot be read
 };
 
 // Runs quillon-cli with `args` (the arguments after the program name). Results go to `out`,
