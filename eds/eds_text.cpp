@@ -1,9 +1,8 @@
 #include "eds/eds_text.h"
 
 #include <algorithm>
-#include <cmath>
-#include <cstdlib>
 
+#include "core/number_text.h"
 #include "core/startup.h"
 
 namespace quillon {
@@ -48,54 +47,13 @@ std::string upperHex(unsigned value)
     return hex;
 }
 
-double leadingNumber(std::string_view text)
-{
-    // Blanks, tabs and line feeds do not count anywhere in the text.
-    std::string packed;
-    for (const char c : text) {
-        if (c != ' ' && c != '\t' && c != '\n' && c != '\r')
-            packed.push_back(c);
-    }
-    auto isDigit = [](char c) { return c >= '0' && c <= '9'; };
-    std::size_t i = 0;
-    if (i < packed.size() && (packed[i] == '+' || packed[i] == '-'))
-        ++i;
-    std::size_t digits = 0;
-    while (i < packed.size() && isDigit(packed[i])) {
-        ++i;
-        ++digits;
-    }
-    if (i < packed.size() && packed[i] == '.') {
-        ++i;
-        while (i < packed.size() && isDigit(packed[i])) {
-            ++i;
-            ++digits;
-        }
-    }
-    if (digits == 0)
-        return 0.0;
-    std::size_t end = i;
-    if (i < packed.size() && (packed[i] == 'e' || packed[i] == 'E')) {
-        std::size_t j = i + 1;
-        if (j < packed.size() && (packed[j] == '+' || packed[j] == '-'))
-            ++j;
-        if (j < packed.size() && isDigit(packed[j])) {
-            while (j < packed.size() && isDigit(packed[j]))
-                ++j;
-            end = j;
-        }
-    }
-    packed.resize(end);
-    return std::strtod(packed.c_str(), nullptr);
-}
-
 long long announcedCount(std::string_view supportedObjectsLine)
 {
     // Without an "=" the whole line is read, as the list has always been read.
     const auto equals = supportedObjectsLine.find('=');
     const auto number = equals == std::string_view::npos ? supportedObjectsLine
                                                          : supportedObjectsLine.substr(equals + 1);
-    const double value = std::nearbyint(leadingNumber(number));
+    const double value = roundHalfEven(leadingDecimalNumber(number));
     // Far outside any list's capacity either way; keep the conversion defined.
     if (!(value > -1e15 && value < 1e15))
         return value > 0 ? 1000000000000000LL : -1000000000000000LL;

@@ -37,7 +37,6 @@ void overwriteInPlace(std::string& line, std::size_t position1Based, std::string
 // number (blanks ignored, leading digits with an optional sign, fraction and exponent) and
 // rounded to the nearest whole number, halves to even. A text without a leading number gives 0;
 // a line without "=" is read whole.
-[[nodiscard]] double leadingNumber(std::string_view text);
 [[nodiscard]] long long announcedCount(std::string_view supportedObjectsLine);
 
 // The product name line both generators write: the text before `position1Based` (the line's

@@ -4,8 +4,8 @@
 
 #include "core/dialogs.h"
 #include "core/item_reader.h"
+#include "core/number_text.h"
 #include "core/session.h"
-#include "params/number_text.h"
 #include "params/resource_defaults.h"
 
 namespace quillon {

@@ -3,8 +3,8 @@
 #include <optional>
 
 #include "core/item_reader.h"
+#include "core/number_text.h"
 #include "eds/eds_text.h"
-#include "params/number_text.h"
 
 namespace quillon {
 

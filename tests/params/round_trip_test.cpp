@@ -8,9 +8,9 @@
 #include <vector>
 
 #include "core/item_reader.h"
+#include "core/number_text.h"
 #include "core/settings.h"
 #include "params/editor_commands.h"
-#include "params/number_text.h"
 #include "params/parameter_editor.h"
 #include "params/parameter_table.h"
 #include "tests/eds/eds_test_support.h"

@@ -5,7 +5,7 @@
 #include <utility>
 #include <vector>
 
-#include "params/number_text.h"
+#include "core/number_text.h"
 
 namespace quillon {
 namespace {

@@ -7,14 +7,18 @@
 
 namespace quillon {
 
-// How the parameter editor reads a number out of a text. Blanks, tabs and line feeds are ignored
-// anywhere in the text. "&H" and "&O" (either case) start a hexadecimal or octal number of 16
-// bits, so &HFFFF is -1; followed by "&" the digits make a 32-bit number (&HFFFFFFFF& is -1).
-// Digits that do not fit 16 bits without the "&" are read as 32 bits, and digits beyond 32 bits
-// give their plain unsigned value. Otherwise the longest leading decimal number is taken
+// How the parameter editor and the generator read a number out of a text. Blanks, tabs and line
+// feeds are ignored anywhere in the text. "&H" and "&O" (either case) start a hexadecimal or octal
+// number of 16 bits, so &HFFFF is -1; followed by "&" the digits make a 32-bit number (&HFFFFFFFF&
+// is -1). Digits that do not fit 16 bits without the "&" are read as 32 bits, and digits beyond 32
+// bits give their plain unsigned value. Otherwise the longest leading decimal number is taken
 // (optional sign, digits, one decimal point, optional exponent). A text without such a start
 // gives 0; a decimal number too large for a double gives +/-infinity.
 [[nodiscard]] double convertLeadingNumber(std::string_view text);
+
+// The decimal part of that conversion alone: blanks, tabs and line feeds ignored, the longest
+// leading decimal number taken, 0 without one; "&H" and "&O" forms read as 0.
+[[nodiscard]] double leadingDecimalNumber(std::string_view text);
 
 // The whole number nearest to `value`, halves to the even neighbour (2.5 -> 2, 3.5 -> 4).
 [[nodiscard]] double roundHalfEven(double value);

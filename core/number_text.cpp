@@ -1,4 +1,4 @@
-#include "params/number_text.h"
+#include "core/number_text.h"
 
 #include <charconv>
 #include <cmath>
@@ -119,9 +119,7 @@ double decimalNumber(std::string_view s)
     return negative ? -value : value;
 }
 
-} // namespace
-
-double convertLeadingNumber(std::string_view text)
+std::string withoutBlanks(std::string_view text)
 {
     std::string packed;
     packed.reserve(text.size());
@@ -129,6 +127,19 @@ double convertLeadingNumber(std::string_view text)
         if (c != ' ' && c != '\t' && c != '\n')
             packed.push_back(c);
     }
+    return packed;
+}
+
+} // namespace
+
+double leadingDecimalNumber(std::string_view text)
+{
+    return decimalNumber(withoutBlanks(text));
+}
+
+double convertLeadingNumber(std::string_view text)
+{
+    const std::string packed = withoutBlanks(text);
     if (packed.size() >= 2 && packed[0] == '&') {
         if (packed[1] == 'H' || packed[1] == 'h')
             return ampersandNumber(packed, 16);
