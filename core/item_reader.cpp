@@ -7,6 +7,8 @@
 #include <random>
 #include <system_error>
 
+#include "core/file_path.h"
+
 namespace quillon {
 
 namespace {
@@ -166,15 +168,15 @@ std::vector<std::string> splitLines(std::string_view text)
 bool isReadableFile(const std::string& path)
 {
     std::error_code ec;
-    if (!std::filesystem::is_regular_file(path, ec))
+    if (!std::filesystem::is_regular_file(toFsPath(path), ec))
         return false;
-    std::ifstream in(path, std::ios::binary);
+    std::ifstream in(toFsPath(path), std::ios::binary);
     return static_cast<bool>(in);
 }
 
 std::optional<std::string> readFileBytes(const std::string& path, std::size_t maxBytes)
 {
-    std::ifstream in(path, std::ios::binary);
+    std::ifstream in(toFsPath(path), std::ios::binary);
     if (!in)
         return std::nullopt;
     std::string bytes;

@@ -15,4 +15,9 @@ namespace quillon {
 // Characters beyond Latin-1 cannot be stored in the core's 8-bit text and become '?'.
 [[nodiscard]] std::string toBytes(const QString& text);
 
+// File names are not file text: they cross into the core in the platform's own file-name
+// encoding (see core/file_path.h), so "Prüfstand/Süd.edp" reaches the disk as typed.
+[[nodiscard]] std::string toPathBytes(const QString& path);
+[[nodiscard]] QString pathToQString(std::string_view path);
+
 } // namespace quillon
