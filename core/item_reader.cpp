@@ -1,7 +1,9 @@
 #include "core/item_reader.h"
 
+#include <cerrno>
 #include <climits>
 #include <cstdio>
+#include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <random>
@@ -193,29 +195,36 @@ std::optional<std::string> readFileBytes(const std::string& path, std::size_t ma
     return bytes;
 }
 
-bool writeFileAtomically(const std::string& path, std::string_view bytes)
+bool writeFileAtomically(const std::string& path, std::string_view bytes, std::string* whyNot)
 {
     namespace fs = std::filesystem;
+    const auto fail = [whyNot](const std::string& reason) {
+        if (whyNot)
+            *whyNot = reason;
+        return false;
+    };
     std::random_device entropy;
     const std::string temp = path + ".tmp" + std::to_string(entropy() % 1000000u);
     {
-        std::ofstream out(temp, std::ios::binary | std::ios::trunc);
+        std::ofstream out(toFsPath(temp), std::ios::binary | std::ios::trunc);
         if (!out)
-            return false;
+            return fail(std::strerror(errno));
         out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
         out.flush();
         if (!out) {
+            const std::string reason = std::strerror(errno);
             out.close();
             std::error_code ignored;
-            fs::remove(temp, ignored);
-            return false;
+            fs::remove(toFsPath(temp), ignored);
+            return fail(reason);
         }
     }
     std::error_code ec;
-    fs::rename(temp, path, ec);
+    fs::rename(toFsPath(temp), toFsPath(path), ec);
     if (ec) {
-        fs::remove(temp, ec);
-        return false;
+        const std::string reason = ec.message();
+        fs::remove(toFsPath(temp), ec);
+        return fail(reason);
     }
     return true;
 }

@@ -77,7 +77,9 @@ private:
                                                        std::size_t maxBytes = 64u << 20);
 
 // Writes bytes to `path` by writing a temporary file beside it and renaming it over the target,
-// so a failed write never leaves a half-written file where a good one was. False on failure.
-[[nodiscard]] bool writeFileAtomically(const std::string& path, std::string_view bytes);
+// so a failed write never leaves a half-written file where a good one was. False on failure;
+// then `whyNot`, when given, receives the reason in words ("Permission denied").
+[[nodiscard]] bool writeFileAtomically(const std::string& path, std::string_view bytes,
+                                       std::string* whyNot = nullptr);
 
 } // namespace quillon
