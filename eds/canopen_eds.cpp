@@ -1,5 +1,6 @@
 #include "eds/canopen_eds.h"
 
+#include "core/file_path.h"
 #include "core/session.h"
 #include "eds/canopen_pdo.h"
 #include "eds/eds_text.h"
@@ -66,7 +67,7 @@ public:
         if (contains(line, "ModificationTime="))
             line = "ModificationTime=" + m_time;
         if (contains(line, "FileName="))
-            line = "FileName=" + m_run.outputPath;
+            line = "FileName=" + pathToFileText(m_run.outputPath);
         if (const auto p = positionOf(line, "ProdName ="); p != 0)
             line = productNameLine(line, p, session.ClusterSlots, session.UsedCount);
         if (contains(line, "NrOfTXPDO="))

@@ -3,6 +3,7 @@
 #include <cstddef>
 #include <string_view>
 
+#include "core/file_path.h"
 #include "eds/eds_text.h"
 
 namespace quillon {
@@ -133,7 +134,7 @@ std::string rewriteEds(const std::vector<std::string>& lines,
         if (contains(line, "ModificationTime="))
             line = "ModificationTime=" + formatHhMmAmPm(now);
         if (contains(line, "FileName="))
-            line = "FileName=" + path;
+            line = "FileName=" + pathToFileText(path);
         emit(line);
     }
 
