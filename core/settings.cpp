@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "core/file_path.h"
 #include "core/item_reader.h"
 #include "core/session.h"
 
@@ -52,8 +53,9 @@ private:
         auto value = m_reader.readLine();
         if (!value)
             return failRead("directory line missing");
-        target =
-            value->empty() ? m_programDir + PathSeparator + defaultFolder + PathSeparator : *value;
+        // The line is 8-bit text, as a Windows editor saves it; the folder name is not.
+        target = value->empty() ? m_programDir + PathSeparator + defaultFolder + PathSeparator
+                                : fileTextToPath(*value);
         return true;
     }
 

@@ -4,6 +4,7 @@
 #include <system_error>
 
 #include "core/dialogs.h"
+#include "core/file_path.h"
 #include "core/item_reader.h"
 #include "core/session.h"
 #include "core/system.h"
@@ -39,7 +40,7 @@ bool copyReplacing(const std::string& source, const std::string& destination, Di
     const std::string message =
         "Export failed: \"" + source + "\" could not be copied to \"" + destination + "\".";
     std::error_code ec;
-    if (!std::filesystem::is_regular_file(source, ec)) {
+    if (!std::filesystem::is_regular_file(toFsPath(source), ec)) {
         dialogs.notice(message, source + ": file not found");
         return false;
     }

@@ -7,6 +7,7 @@
 
 #include "core/cluster.h"
 #include "core/dialogs.h"
+#include "core/file_path.h"
 #include "core/io_map_view.h"
 #include "core/item_reader.h"
 #include "core/session.h"
@@ -187,8 +188,8 @@ LoadOutcome loadConfiguration(Session& s, Dialogs& dialogs)
     std::error_code ec;
     std::optional<std::string> bytes;
     std::string why = ": cannot be opened for reading";
-    if (std::filesystem::is_regular_file(path, ec)) {
-        const auto size = std::filesystem::file_size(path, ec);
+    if (std::filesystem::is_regular_file(toFsPath(path), ec)) {
+        const auto size = std::filesystem::file_size(toFsPath(path), ec);
         if (!ec && size > ProjectFileMaxBytes)
             why = ": too large for a project file";
         else

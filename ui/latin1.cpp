@@ -3,6 +3,8 @@
 #include <QByteArray>
 #include <QFile>
 
+#include "core/file_path.h"
+
 namespace quillon {
 
 QString toQString(std::string_view bytes)
@@ -24,6 +26,14 @@ std::string toPathBytes(const QString& path)
     const QByteArray bytes = QFile::encodeName(path);
 #endif
     return std::string(bytes.constData(), static_cast<std::size_t>(bytes.size()));
+}
+
+QString toDisplayText(std::string_view bytes)
+{
+    if (isValidUtf8(bytes)) {
+        return QString::fromUtf8(bytes.data(), static_cast<qsizetype>(bytes.size()));
+    }
+    return toQString(bytes);
 }
 
 QString pathToQString(std::string_view path)

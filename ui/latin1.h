@@ -20,4 +20,8 @@ namespace quillon {
 [[nodiscard]] std::string toPathBytes(const QString& path);
 [[nodiscard]] QString pathToQString(std::string_view path);
 
+// Messages and the project box mix the program's own Latin-1 text with file names: a text that is
+// well-formed UTF-8 is shown as UTF-8 (a file name with "ü" in it), any other as Latin-1.
+[[nodiscard]] QString toDisplayText(std::string_view bytes);
+
 } // namespace quillon

@@ -1,9 +1,7 @@
 #include <QApplication>
-#include <QDir>
 
 #include "core/session.h"
 #include "core/system.h"
-#include "ui/latin1.h"
 #include "ui/main_window.h"
 #include "ui/qt_dialogs.h"
 
@@ -13,9 +11,7 @@ int main(int argc, char* argv[])
     QApplication::setApplicationName(QStringLiteral("Quillon"));
 
     quillon::Session session;
-    session.programDir =
-        quillon::toBytes(QDir::toNativeSeparators(QCoreApplication::applicationDirPath()));
-    session.iniPath = session.programDir + quillon::PathSeparator + "Quillon.ini";
+    quillon::locateProgram(session, QCoreApplication::applicationDirPath());
 
     quillon::QtDialogs dialogs;
     const auto system = quillon::makePlatformSystem();

@@ -5,6 +5,7 @@
 #include <QAction>
 #include <QApplication>
 #include <QCloseEvent>
+#include <QDir>
 #include <QFileInfo>
 #include <QFrame>
 #include <QGridLayout>
@@ -44,10 +45,10 @@ namespace quillon {
 
 namespace {
 
-// Text boxes show CR LF line ends as plain line breaks.
-QString displayText(const std::string& bytes)
+// Text boxes show CR LF line ends as plain line breaks. The project box shows a file name.
+QString displayText(const std::string& name, const std::string& bytes)
 {
-    QString text = toQString(bytes);
+    QString text = name == "Text9" ? pathToQString(bytes) : toQString(bytes);
     text.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
     return text;
 }
@@ -571,7 +572,7 @@ void MainWindow::renderTexts()
 {
     for (const auto& [name, bytes] : m_session.view.texts()) {
         QObject* control = m_controls.value(toQString(name));
-        const QString text = displayText(bytes);
+        const QString text = displayText(name, bytes);
         if (auto* label = qobject_cast<QLabel*>(control)) {
             if (label->text() != text) {
                 label->setText(text);
@@ -611,10 +612,10 @@ void MainWindow::renderPictures()
 {
     const ViewModel& view = m_session.view;
     for (std::size_t i = 0; i < m_slots.size(); ++i) {
-        m_slots[i]->setPicturePath(toQString(view.slotPicture[i]));
+        m_slots[i]->setPicturePath(pathToQString(view.slotPicture[i]));
         m_slots[i]->setBorder(view.slotBorder[i]);
     }
-    m_preview->setPicturePath(toQString(view.previewPicture));
+    m_preview->setPicturePath(pathToQString(view.previewPicture));
 }
 
 void MainWindow::renderOptions()
@@ -700,13 +701,20 @@ bool MainWindow::renderEditor()
     return created;
 }
 
+void locateProgram(Session& session, const QString& programDir)
+{
+    session.programDir = toPathBytes(QDir::toNativeSeparators(programDir));
+    session.iniPath = session.programDir + PathSeparator + "Quillon.ini";
+}
+
 std::unique_ptr<MainWindow> startMainWindow(Session& session, Dialogs& dialogs, System& system)
 {
     if (!startUp(session, dialogs)) {
         return nullptr;
     }
     auto window = std::make_unique<MainWindow>(session, dialogs, system);
-    const QString icon = toQString(session.gstrResourcePath) + QStringLiteral("OVN_K310_HB612.ico");
+    const QString icon =
+        pathToQString(session.gstrResourcePath) + QStringLiteral("OVN_K310_HB612.ico");
     if (QFileInfo::exists(icon)) {
         // For the message boxes and the other windows as well.
         QApplication::setWindowIcon(QIcon(icon));

@@ -8,6 +8,7 @@
 #include <QHash>
 #include <QMainWindow>
 #include <QPointer>
+#include <QString>
 
 #include "core/types.h"
 
@@ -102,6 +103,9 @@ private:
     QPointer<QWidget> m_editor;
     bool m_closing = false;
 };
+
+// Points the session at the program's folder (as Qt names it) and at the settings file in it.
+void locateProgram(Session& session, const QString& programDir);
 
 // Runs the start-up on `session` and, when it succeeds, shows the main window titled "Quillon"
 // with the station icon from the resource directory. Returns nullptr when the start-up failed;

@@ -21,17 +21,17 @@ void QtDialogs::setProgressHandler(std::function<void(int, bool)> handler)
 
 void QtDialogs::notice(const std::string& text, const std::string& detail)
 {
-    QMessageBox box(QMessageBox::Warning, toQString(DialogTitle), toQString(text), QMessageBox::Ok,
-                    m_parent);
+    QMessageBox box(QMessageBox::Warning, toQString(DialogTitle), toDisplayText(text),
+                    QMessageBox::Ok, m_parent);
     if (!detail.empty()) {
-        box.setDetailedText(toQString(detail));
+        box.setDetailedText(toDisplayText(detail));
     }
     box.exec();
 }
 
 bool QtDialogs::askYesNo(const std::string& text)
 {
-    QMessageBox box(QMessageBox::Question, toQString(DialogTitle), toQString(text),
+    QMessageBox box(QMessageBox::Question, toQString(DialogTitle), toDisplayText(text),
                     QMessageBox::Yes | QMessageBox::No, m_parent);
     box.setDefaultButton(QMessageBox::Yes);
     box.setEscapeButton(QMessageBox::No);
@@ -57,16 +57,16 @@ std::optional<std::string> QtDialogs::runFileDialog(const FileRequest& request, 
         dialog.setNameFilters(qtNameFilter(request.filter).split(QStringLiteral(";;")));
     }
     if (!request.directory.empty()) {
-        dialog.setDirectory(toQString(request.directory));
+        dialog.setDirectory(pathToQString(request.directory));
     }
     if (!request.fileName.empty()) {
-        dialog.selectFile(toQString(request.fileName));
+        dialog.selectFile(pathToQString(request.fileName));
     }
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) {
         return std::nullopt;
     }
     // The core joins directories and names with the platform's own separator.
-    return toBytes(QDir::toNativeSeparators(dialog.selectedFiles().constFirst()));
+    return toPathBytes(QDir::toNativeSeparators(dialog.selectedFiles().constFirst()));
 }
 
 void QtDialogs::progressChanged(int value, bool visible)
