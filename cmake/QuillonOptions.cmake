@@ -48,3 +48,13 @@ function(quillon_add_library name)
         target_link_libraries(${name} INTERFACE quillon_options ${ARGN})
     endif()
 endfunction()
+
+# A Windows build made on Linux runs its tests under Wine, in a Wine prefix of the build's own.
+# Test data paths then need the drive that Wine maps to the Linux root.
+set(QUILLON_HOST_PATH_PREFIX "")
+if(CMAKE_CROSSCOMPILING AND CMAKE_SYSTEM_NAME STREQUAL "Windows")
+    set(QUILLON_WINEPREFIX "${CMAKE_BINARY_DIR}/wineprefix")
+    set(CMAKE_CROSSCOMPILING_EMULATOR
+        env "QUILLON_WINEPREFIX=${QUILLON_WINEPREFIX}" "${PROJECT_SOURCE_DIR}/cmake/wine-run.sh")
+    set(QUILLON_HOST_PATH_PREFIX "Z:")
+endif()

@@ -90,13 +90,19 @@ public:
         return {};
     }
 
-    // xdg-open is started through a shell that puts it in the background and ends at once, so
-    // the viewer belongs to no one here and no finished child is left behind. Only the short-lived
-    // shell is waited for; the viewer is not.
-    void openInTextEditor(const std::string& parameters,
+    // xdg-open is started through a shell that puts it in the background, so the viewer belongs
+    // to no one here and no finished child is left behind. Most desktops' xdg-open hands the file
+    // on and ends at once; the shell waits up to two seconds for that and passes its exit status
+    // on, so a missing xdg-open or one that finds no viewer is reported. One that is still running
+    // then has started a viewer that it waits for.
+    bool openInTextEditor(const std::string& parameters,
                           const std::string& workingDirectory) override
     {
-        std::string script = "xdg-open \"$1\" >/dev/null 2>&1 &";
+        std::string script = "command -v xdg-open >/dev/null 2>&1 || exit 127; "
+                             "xdg-open \"$1\" >/dev/null 2>&1 & viewer=$!; n=0; "
+                             "while kill -0 $viewer 2>/dev/null; do "
+                             "[ $n -ge 20 ] && exit 0; sleep 0.1; n=$((n+1)); done; "
+                             "wait $viewer";
         if (!workingDirectory.empty())
             script = "cd \"$2\" 2>/dev/null; " + script;
         std::string shell = "/bin/sh";
@@ -108,10 +114,13 @@ public:
                         param.data(), dir.data(),   nullptr};
         pid_t pid = 0;
         if (posix_spawn(&pid, "/bin/sh", nullptr, nullptr, argv, environ) != 0)
-            return;
+            return false;
         int status = 0;
-        while (waitpid(pid, &status, 0) < 0 && errno == EINTR) {
+        while (waitpid(pid, &status, 0) < 0) {
+            if (errno != EINTR)
+                return false;
         }
+        return WIFEXITED(status) && WEXITSTATUS(status) == 0;
     }
 };
 

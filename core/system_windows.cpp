@@ -1,4 +1,6 @@
-// Platform services on Windows: the real registry and Notepad.
+// Platform services on Windows: the real registry and Notepad. File names and registry texts go
+// through the wide API, so a folder named with umlauts reaches the program whatever the ANSI
+// code page is; inside the program they are UTF-8.
 #ifdef _WIN32
 
 #ifndef NOMINMAX
@@ -8,6 +10,8 @@
 #define WIN32_LEAN_AND_MEAN
 #endif
 #include <cstring>
+#include <cwchar>
+#include <filesystem>
 #include <string>
 #include <vector>
 
@@ -17,31 +21,43 @@
 #include <shellapi.h>
 // clang-format on
 
+#include "core/file_path.h"
 #include "core/system.h"
+#include "core/system_windows.h"
 
 namespace quillon {
 
 namespace {
 
+std::wstring wide(const std::string& utf8)
+{
+    return toFsPath(utf8).wstring();
+}
+
+std::string utf8(const std::wstring& text)
+{
+    return fromFsPath(std::filesystem::path(text));
+}
+
 // The root keys a full value path may start with, long and short names.
-HKEY rootKeyOf(const std::string& name)
+HKEY rootKeyOf(const std::wstring& name)
 {
     struct Root
     {
-        const char* longName;
-        const char* shortName;
+        const wchar_t* longName;
+        const wchar_t* shortName;
         HKEY key;
     };
     static const Root roots[] = {
-        {"HKEY_LOCAL_MACHINE", "HKLM", HKEY_LOCAL_MACHINE},
-        {"HKEY_CURRENT_USER", "HKCU", HKEY_CURRENT_USER},
-        {"HKEY_CLASSES_ROOT", "HKCR", HKEY_CLASSES_ROOT},
-        {"HKEY_USERS", "HKU", HKEY_USERS},
-        {"HKEY_CURRENT_CONFIG", "HKCC", HKEY_CURRENT_CONFIG},
+        {L"HKEY_LOCAL_MACHINE", L"HKLM", HKEY_LOCAL_MACHINE},
+        {L"HKEY_CURRENT_USER", L"HKCU", HKEY_CURRENT_USER},
+        {L"HKEY_CLASSES_ROOT", L"HKCR", HKEY_CLASSES_ROOT},
+        {L"HKEY_USERS", L"HKU", HKEY_USERS},
+        {L"HKEY_CURRENT_CONFIG", L"HKCC", HKEY_CURRENT_CONFIG},
     };
     for (const Root& root : roots) {
-        if (_stricmp(name.c_str(), root.longName) == 0 ||
-            _stricmp(name.c_str(), root.shortName) == 0)
+        if (_wcsicmp(name.c_str(), root.longName) == 0 ||
+            _wcsicmp(name.c_str(), root.shortName) == 0)
             return root.key;
     }
     return nullptr;
@@ -49,23 +65,23 @@ HKEY rootKeyOf(const std::string& name)
 
 // One value of one registry view as text: strings as they stand (REG_EXPAND_SZ comes back
 // expanded, since RRF_RT_REG_SZ asks for that), numbers in decimal.
-bool readValue(HKEY root, const std::string& subKey, const char* valueName, REGSAM view,
+bool readValue(HKEY root, const std::wstring& subKey, const wchar_t* valueName, REGSAM view,
                std::string& result)
 {
     HKEY key = nullptr;
-    if (RegOpenKeyExA(root, subKey.c_str(), 0, KEY_QUERY_VALUE | view, &key) != ERROR_SUCCESS)
+    if (RegOpenKeyExW(root, subKey.c_str(), 0, KEY_QUERY_VALUE | view, &key) != ERROR_SUCCESS)
         return false;
     const DWORD flags = RRF_RT_REG_SZ | RRF_RT_REG_DWORD;
-    std::vector<char> buffer(512, '\0');
+    std::vector<wchar_t> buffer(512, L'\0');
     bool ok = false;
     // The size asked for first is only a guess for expanded strings, so a short buffer is retried.
     for (int attempt = 0; attempt < 4; ++attempt) {
         DWORD type = 0;
-        DWORD size = static_cast<DWORD>(buffer.size());
+        DWORD size = static_cast<DWORD>(buffer.size() * sizeof(wchar_t));
         const LSTATUS status =
-            RegGetValueA(key, nullptr, valueName, flags, &type, buffer.data(), &size);
+            RegGetValueW(key, nullptr, valueName, flags, &type, buffer.data(), &size);
         if (status == ERROR_MORE_DATA) {
-            buffer.assign(static_cast<std::size_t>(size) + 512, '\0');
+            buffer.assign(static_cast<std::size_t>(size) / sizeof(wchar_t) + 512, L'\0');
             continue;
         }
         if (status == ERROR_SUCCESS) {
@@ -74,7 +90,7 @@ bool readValue(HKEY root, const std::string& subKey, const char* valueName, REGS
                 std::memcpy(&number, buffer.data(), sizeof number);
                 result = std::to_string(number);
             } else {
-                result.assign(buffer.data()); // RegGetValue ends strings with a NUL
+                result = utf8(buffer.data()); // RegGetValue ends strings with a NUL
             }
             ok = true;
         }
@@ -84,25 +100,34 @@ bool readValue(HKEY root, const std::string& subKey, const char* valueName, REGS
     return ok;
 }
 
+std::intptr_t shellExecute(void* owner, const wchar_t* verb, const wchar_t* file,
+                           const wchar_t* parameters, const wchar_t* directory, int show)
+{
+    return reinterpret_cast<std::intptr_t>(
+        ShellExecuteW(static_cast<HWND>(owner), verb, file, parameters, directory, show));
+}
+
 class WindowsSystem : public System
 {
 public:
+    explicit WindowsSystem(ShellExecuteFunction execute) : m_shellExecute(execute) {}
+
     // "ROOT\sub\key\value"; a path ending in a backslash reads the key's default value.
     std::string readRegistryString(const std::string& fullValuePath) override
     {
-        const auto firstSlash = fullValuePath.find('\\');
-        const auto lastSlash = fullValuePath.rfind('\\');
-        if (firstSlash == std::string::npos)
+        const std::wstring path = wide(fullValuePath);
+        const auto firstSlash = path.find(L'\\');
+        const auto lastSlash = path.rfind(L'\\');
+        if (firstSlash == std::wstring::npos)
             return {};
-        const HKEY root = rootKeyOf(fullValuePath.substr(0, firstSlash));
+        const HKEY root = rootKeyOf(path.substr(0, firstSlash));
         if (!root)
             return {};
-        const std::string subKey =
-            lastSlash > firstSlash
-                ? fullValuePath.substr(firstSlash + 1, lastSlash - firstSlash - 1)
-                : std::string();
-        const std::string valueName = fullValuePath.substr(lastSlash + 1);
-        const char* value = valueName.empty() ? nullptr : valueName.c_str();
+        const std::wstring subKey = lastSlash > firstSlash
+                                        ? path.substr(firstSlash + 1, lastSlash - firstSlash - 1)
+                                        : std::wstring();
+        const std::wstring valueName = path.substr(lastSlash + 1);
+        const wchar_t* value = valueName.empty() ? nullptr : valueName.c_str();
 
         // SYCON.net is a 32-bit program and registers itself in the 32-bit view; look there first,
         // then in the native 64-bit one.
@@ -115,19 +140,32 @@ public:
         return {};
     }
 
-    void openInTextEditor(const std::string& parameters,
+    // Notepad, shown normally (1), over the main window, in the program's directory.
+    bool openInTextEditor(const std::string& parameters,
                           const std::string& workingDirectory) override
     {
-        ShellExecuteA(nullptr, "Open", "Notepad.exe", parameters.c_str(),
-                      workingDirectory.empty() ? nullptr : workingDirectory.c_str(), 1);
+        const std::wstring wideParameters = wide(parameters);
+        const std::wstring wideDirectory = wide(workingDirectory);
+        const std::intptr_t started = m_shellExecute(
+            reinterpret_cast<void*>(ownerWindow()), L"Open", L"Notepad.exe", wideParameters.c_str(),
+            workingDirectory.empty() ? nullptr : wideDirectory.c_str(), 1);
+        return started > 32;
     }
+
+private:
+    ShellExecuteFunction m_shellExecute;
 };
 
 } // namespace
 
+std::unique_ptr<System> makeWindowsSystem(ShellExecuteFunction shellExecute)
+{
+    return std::make_unique<WindowsSystem>(shellExecute);
+}
+
 std::unique_ptr<System> makePlatformSystem()
 {
-    return std::make_unique<WindowsSystem>();
+    return makeWindowsSystem(shellExecute);
 }
 
 } // namespace quillon

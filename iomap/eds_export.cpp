@@ -74,10 +74,11 @@ std::string exportedEdsName(const std::string& edsPath, const std::string& edsDi
     return std::string(1, PathSeparator) + fileNameOf(edsPath);
 }
 
-void ShowEds(Session& s, System& system)
+void ShowEds(Session& s, Dialogs& dialogs, System& system)
 {
     s.ProjectName = s.view.text("Text9");
-    system.openInTextEditor(s.ProjectName, s.programDir);
+    if (!system.openInTextEditor(s.ProjectName, s.programDir))
+        dialogs.notice(NoTextViewerMessage + s.ProjectName + ".");
 }
 
 void ExportEds(Session& s, Dialogs& dialogs, System& system)

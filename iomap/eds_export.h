@@ -19,10 +19,12 @@ inline constexpr const char* SyconPathMissingMessage =
     "SYCON.net-Path not found in registry. Cannot export EDS!";
 inline constexpr const char* ExportQuestion = "Do you really want to export EDS-File?";
 
+inline constexpr const char* NoTextViewerMessage = "No text editor could be started to show ";
+
 // Command5 / m_shEDS: opens the file named in the project box in the text viewer, as it stands
-// (a placeholder such as "none" is handed over too). Never fails; the viewer reports its own
-// problems.
-void ShowEds(Session& session, System& system);
+// (a placeholder such as "none" is handed over too). When no viewer can be started at all, says
+// so; problems with the file itself are the viewer's to report.
+void ShowEds(Session& session, Dialogs& dialogs, System& system);
 
 // Command2 / m_creMapList: copies the current EDS and the station icon into the SYCON.net EDS
 // directory read from the registry, after asking. Refuses with a message when there is no EDS or

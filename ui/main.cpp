@@ -1,3 +1,5 @@
+#include <cstdint>
+
 #include <QApplication>
 
 #include "core/session.h"
@@ -20,6 +22,8 @@ int main(int argc, char* argv[])
         return 1;
     }
     dialogs.setParentWidget(window.get());
+    // Notepad opens over the main window.
+    system->setOwnerWindow(static_cast<std::uintptr_t>(window->winId()));
     dialogs.setProgressHandler(
         [w = window.get()](int value, bool visible) { w->showProgress(value, visible); });
     QObject::connect(window.get(), &quillon::MainWindow::programEnded, &app,

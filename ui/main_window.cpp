@@ -428,7 +428,7 @@ void MainWindow::connectActions()
     const auto newConfiguration = [&s, &d] { NewConfiguration(s, d); };
     const auto load = [&s, &d] { LoadConfiguration(s, d); };
     const auto save = [&s, &d] { SaveConfiguration(s, d); };
-    const auto show = [&s, &sys] { ShowEds(s, sys); };
+    const auto show = [&s, &d, &sys] { ShowEds(s, d, sys); };
     const auto exitProgram = [&s, &d] { ExitProgram(s, d); };
     onClick("Command1", newConfiguration);
     onMenu("m_nproj", newConfiguration);

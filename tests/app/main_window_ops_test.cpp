@@ -18,7 +18,7 @@ public:
         reads.push_back(path);
         return {};
     }
-    void openInTextEditor(const std::string&, const std::string&) override {}
+    bool openInTextEditor(const std::string&, const std::string&) override { return true; }
     std::vector<std::string> reads;
 };
 

@@ -305,7 +305,7 @@ TEST(CliCheck, ResourcesAreGeneratedForEveryModuleAndChecked)
 {
     TempStation dir;
     fs::copy_file(SampleDir + "/Quillon.ini", dir.iniPath());
-    fs::copy(SampleDir + "/Resources", dir.resources(),
+    fs::copy(SampleDir + "/Resources", dir.dir() + "/Resources",
              fs::copy_options::recursive | fs::copy_options::overwrite_existing);
     const CliRun good = run({"check", "--resources"}, dir.dir());
     EXPECT_EQ(good.status, 0) << good.out;

@@ -33,8 +33,9 @@ inline Session stationSession(const std::string& templateSet, FieldbusProtocol p
                               const std::vector<ModuleInfo>& modules)
 {
     Session session;
-    session.gstrResourcePath =
-        templateSet.ends_with('/') ? templateSet : EdsTestData + templateSet + "/";
+    session.gstrResourcePath = templateSet.ends_with('/') || templateSet.ends_with('\\')
+                                   ? templateSet
+                                   : EdsTestData + templateSet + "/";
     session.Protocol = protocol;
     session.ClusterSlots[0] = headRecord();
     session.UsedBytes = session.ClusterSlots[0].bytes();

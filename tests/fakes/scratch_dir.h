@@ -2,8 +2,8 @@
 
 #include <atomic>
 #include <filesystem>
+#include <random>
 #include <string>
-#include <unistd.h>
 
 namespace quillon::test {
 
@@ -14,9 +14,12 @@ class ScratchDir
 public:
     explicit ScratchDir(const std::string& prefix)
     {
+        // Test programs run side by side: each takes a random name of its own.
+        static const unsigned long long run =
+            std::random_device{}() * 65536ull ^ std::random_device{}();
         static std::atomic<int> counter{0};
         m_path = std::filesystem::temp_directory_path() /
-                 (prefix + "-" + std::to_string(::getpid()) + "-" + std::to_string(counter++));
+                 (prefix + "-" + std::to_string(run) + "-" + std::to_string(counter++));
         std::filesystem::remove_all(m_path);
         std::filesystem::create_directories(m_path);
     }

@@ -24,7 +24,11 @@ public:
     }
 
     [[nodiscard]] std::string dir() const { return m_dir.string(); }
-    [[nodiscard]] std::string resources() const { return (m_dir / "Resources").string() + "/"; }
+    // Ends with the platform's separator, as the program builds its default folders.
+    [[nodiscard]] std::string resources() const
+    {
+        return (m_dir / "Resources").string() + PathSeparator;
+    }
     [[nodiscard]] std::string iniPath() const { return (m_dir / "Quillon.ini").string(); }
 
     void writeIni(std::string_view bytes) const { writeFile(iniPath(), bytes); }

@@ -31,10 +31,12 @@ struct FakeSystem : System
         reads.push_back(fullValuePath);
         return values.count(fullValuePath) ? values[fullValuePath] : std::string();
     }
-    void openInTextEditor(const std::string& parameters, const std::string& directory) override
+    bool openInTextEditor(const std::string& parameters, const std::string& directory) override
     {
         opened.emplace_back(parameters, directory);
+        return viewerStarts;
     }
+    bool viewerStarts = true;
     std::map<std::string, std::string> values;
     std::vector<std::string> reads;
     std::vector<std::pair<std::string, std::string>> opened;
@@ -147,15 +149,22 @@ TEST(ExportedEdsName, EdsOutsideTheEdsFolderKeepsItsOwnName)
     EXPECT_EQ(exportedEdsName("a.eds", ""), Sep + "a.eds");
 }
 
-TEST(ShowEds, HandsTheProjectBoxOverAsItStands)
+TEST(ShowEds, HandsTheProjectBoxOverAsItStandsAndSaysWhenNoViewerStarts)
 {
-    for (const char* text : {"/x/eds/CO_a b.eds", "none"}) {
-        Session s = sessionWithEds("/x/eds/", text);
-        FakeSystem system;
-        ShowEds(s, system);
-        EXPECT_EQ(system.opened,
-                  (std::vector<std::pair<std::string, std::string>>{{text, "/opt/quillon"}}));
-        EXPECT_EQ(s.ProjectName, text);
+    for (const bool starts : {true, false}) {
+        for (const char* text : {"/x/eds/CO_a b.eds", "none"}) {
+            Session s = sessionWithEds("/x/eds/", text);
+            FakeSystem system;
+            system.viewerStarts = starts;
+            test::ScriptedDialogs dialogs;
+            ShowEds(s, dialogs, system);
+            EXPECT_EQ(system.opened,
+                      (std::vector<std::pair<std::string, std::string>>{{text, "/opt/quillon"}}));
+            EXPECT_EQ(s.ProjectName, text);
+            EXPECT_EQ(dialogs.notices, starts ? std::vector<std::string>{}
+                                              : std::vector<std::string>{NoTextViewerMessage +
+                                                                         std::string(text) + "."});
+        }
     }
 }
 
@@ -240,11 +249,18 @@ TEST_F(PortableSystem, ReadsTheRegistryFileAndStartsXdgOpen)
                                        at("seen.tmp") + "\"\nmv \"" + at("seen.tmp") + "\" \"" +
                                        at("seen") + "\"\n");
     fs::permissions(at("bin/xdg-open"), fs::perms::owner_all);
-    ScopedEnv path("PATH", at("bin") + ":" + std::getenv("PATH"));
-    system->openInTextEditor("/x/CO_a b.eds", at("program dir"));
-    for (int wait = 0; wait < 500 && !fs::exists(at("seen")); ++wait)
-        std::this_thread::sleep_for(std::chrono::milliseconds(10));
-    EXPECT_EQ(readFileBytes(at("seen")), at("program dir") + "|/x/CO_a b.eds|1");
+    {
+        ScopedEnv path("PATH", at("bin") + ":" + std::getenv("PATH"));
+        EXPECT_TRUE(system->openInTextEditor("/x/CO_a b.eds", at("program dir")));
+        EXPECT_EQ(readFileBytes(at("seen")), at("program dir") + "|/x/CO_a b.eds|1");
+        // xdg-open that finds no viewer for the file.
+        writeBytes(at("bin/xdg-open"), "#!/bin/sh\nexit 3\n");
+        EXPECT_FALSE(system->openInTextEditor("/x/CO_a b.eds", at("program dir")));
+    }
+    // No xdg-open at all.
+    ScopedEnv path("PATH", at("bin"));
+    fs::remove(at("bin/xdg-open"));
+    EXPECT_FALSE(system->openInTextEditor("/x/CO_a b.eds", at("program dir")));
 }
 #endif
 

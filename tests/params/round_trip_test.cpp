@@ -3,9 +3,10 @@
 #include <filesystem>
 #include <gtest/gtest.h>
 #include <sstream>
-#include <sys/wait.h>
-#include <unistd.h>
 #include <vector>
+#ifndef _WIN32
+#include <sys/wait.h>
+#endif
 
 #include "core/item_reader.h"
 #include "core/number_text.h"
@@ -14,6 +15,7 @@
 #include "params/parameter_editor.h"
 #include "params/parameter_table.h"
 #include "tests/eds/eds_test_support.h"
+#include "tests/fakes/scratch_dir.h"
 #include "tests/fakes/scripted_dialogs.h"
 
 namespace quillon {
@@ -32,17 +34,7 @@ protected:
             readSettingsFile(std::string(QUILLON_RESOURCES) + "/Quillon.ini", QUILLON_RESOURCES);
     }
 
-    void SetUp() override
-    {
-        ASSERT_TRUE(s_settings.ok) << s_settings.error.detail;
-        m_dir = fs::temp_directory_path() / ("quillon-roundtrip-" + std::to_string(::getpid()));
-        fs::create_directories(m_dir);
-    }
-    void TearDown() override
-    {
-        std::error_code ignored;
-        fs::remove_all(m_dir, ignored);
-    }
+    void SetUp() override { ASSERT_TRUE(s_settings.ok) << s_settings.error.detail; }
 
     // A session after start-up with the sample catalogue, holding the head and `modules`
     // (catalogue indices).
@@ -137,7 +129,8 @@ protected:
     }
 
     static SettingsResult s_settings;
-    fs::path m_dir;
+    test::ScratchDir m_scratch{"quillon-roundtrip"};
+    const fs::path& m_dir = m_scratch.path();
 };
 
 SettingsResult SampleRoundTrip::s_settings;
@@ -187,7 +180,8 @@ TEST_F(SampleRoundTrip, SampleProjectStationThroughTheCommandLine)
     EXPECT_EQ(std::count(edited.begin(), edited.end(), '\n'), 11 + 5 + 3 + 6 + 5 + 3);
     EXPECT_EQ(reloaded(path), edited);
 
-    // The command line shows the same table.
+#ifndef _WIN32
+    // The command line shows the same table. (The Windows build checks its program from a script.)
     const std::string out = (m_dir / "shown.tsv").string();
     const std::string command = std::string("\"") + QUILLON_CLI_EXE + "\" --ini \"" +
                                 QUILLON_RESOURCES + "/Quillon.ini\" params show \"" + path +
@@ -195,6 +189,7 @@ TEST_F(SampleRoundTrip, SampleProjectStationThroughTheCommandLine)
     const int status = std::system(command.c_str());
     EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << status;
     EXPECT_EQ(readFileBytes(out), edited);
+#endif
 }
 
 } // namespace

@@ -34,9 +34,10 @@ class RecordingSystem : public System
 {
 public:
     std::string readRegistryString(const std::string&) override { return {}; }
-    void openInTextEditor(const std::string& parameters, const std::string&) override
+    bool openInTextEditor(const std::string& parameters, const std::string&) override
     {
         opened.push_back(parameters);
+        return true;
     }
     std::vector<std::string> opened;
 };
