@@ -577,21 +577,71 @@ std::optional<ValueType> canOpenType(std::uint64_t code)
     return std::nullopt;
 }
 
-std::optional<ValueType> readDataType(const IniSection& s, Findings* findings)
+struct CoObject
+{
+    const IniSection* section = nullptr;
+    std::map<unsigned, const IniSection*> subs;
+    bool compact = false; // sub-entries implied by CompactSubObj
+};
+
+using ObjectMap = std::map<unsigned, CoObject>;
+
+// Indices 0x0024..0x025F hold the types that a device profile or the manufacturer defines, so a
+// file that uses one must define it itself; the types and structures below them are standard.
+bool needsDefinition(std::uint64_t code)
+{
+    return code >= 0x0024 && code <= 0x025F;
+}
+
+constexpr unsigned Domain = 0x2, DefType = 0x5, DefStruct = 0x6, Var = 0x7, Array = 0x8,
+                   Record = 0x9;
+
+bool definesType(const IniSection& s)
+{
+    const IniEntry* e = s.find("ObjectType");
+    const auto type = e ? parseUnsigned(e->value, true, 0xFF) : std::nullopt;
+    return type && (*type == DefType || *type == DefStruct);
+}
+
+// The section's data type, or nullopt when it has none or names none.
+std::optional<ValueType> readDataType(const IniSection& s)
+{
+    const IniEntry* e = s.find("DataType");
+    const auto code = e ? parseUnsigned(e->value, true, 0xFFFF) : std::nullopt;
+    return code ? canOpenType(*code) : std::nullopt;
+}
+
+// The same, with a finding when the DataType names neither a standard type nor a type that the
+// file defines at that index.
+std::optional<ValueType> checkDataType(const IniSection& s, const ObjectMap& objects,
+                                       Findings& findings)
 {
     const IniEntry* e = s.find("DataType");
     if (!e)
         return std::nullopt;
     const auto code = parseUnsigned(e->value, true, 0xFFFF);
     const auto type = code ? canOpenType(*code) : std::nullopt;
-    if (!type && findings)
-        findings->add(e->line,
-                      ref(s) + ": DataType " + quoted(e->value) + " is not a CANopen data type");
+    if (!type) {
+        findings.add(e->line,
+                     ref(s) + ": DataType " + quoted(e->value) + " is not a CANopen data type");
+        return type;
+    }
+    if (needsDefinition(*code)) {
+        const unsigned index = static_cast<unsigned>(*code);
+        const std::string start =
+            ref(s) + ": DataType " + quoted(e->value) + " is no standard data type, and ";
+        const auto definition = objects.find(index);
+        if (definition == objects.end())
+            findings.add(e->line, start +
+                                      "the file defines no type at that index (no DEFTYPE or "
+                                      "DEFSTRUCT object [" +
+                                      hexNumber(index, 4).substr(2) + "])");
+        else if (!definesType(*definition->second.section))
+            findings.add(e->line, start + ref(*definition->second.section) +
+                                      " is not a DEFTYPE or DEFSTRUCT object");
+    }
     return type;
 }
-
-constexpr unsigned Domain = 0x2, DefType = 0x5, DefStruct = 0x6, Var = 0x7, Array = 0x8,
-                   Record = 0x9;
 
 std::optional<unsigned> readObjectType(const IniSection& s, Findings& findings)
 {
@@ -711,13 +761,13 @@ void checkValues(const IniSection& s, const ValueType& type, Findings& findings)
 }
 
 // The keys of a variable: an object of type VAR or DEFTYPE, a sub-entry, or a compact array.
-void checkVariable(const IniSection& s, Findings& findings)
+void checkVariable(const IniSection& s, const ObjectMap& objects, Findings& findings)
 {
     std::optional<ValueType> type;
     if (!s.find("DataType"))
         findings.add(s.line, ref(s) + " has no DataType");
     else
-        type = readDataType(s, &findings);
+        type = checkDataType(s, objects, findings);
     if (!s.find("AccessType"))
         findings.add(s.line, ref(s) + " has no AccessType");
     checkAccessType(s, findings);
@@ -725,15 +775,6 @@ void checkVariable(const IniSection& s, Findings& findings)
     if (type && isNumeric(type->kind))
         checkValues(s, *type, findings);
 }
-
-struct CoObject
-{
-    const IniSection* section = nullptr;
-    std::map<unsigned, const IniSection*> subs;
-    bool compact = false; // sub-entries implied by CompactSubObj
-};
-
-using ObjectMap = std::map<unsigned, CoObject>;
 
 struct ObjectName
 {
@@ -805,7 +846,7 @@ ObjectMap collectObjects(const IniFile& ini, Findings& findings)
     return objects;
 }
 
-void checkSubEntries(const CoObject& obj, Findings& findings)
+void checkSubEntries(const CoObject& obj, const ObjectMap& objects, Findings& findings)
 {
     for (const auto& [sub, section] : obj.subs) {
         const IniSection& s = *section;
@@ -816,9 +857,9 @@ void checkSubEntries(const CoObject& obj, Findings& findings)
                 findings.add(t->line, ref(s) + ": a sub-entry has ObjectType 0x7 (VAR), not " +
                                           quoted(t->value));
         }
-        checkVariable(s, findings);
+        checkVariable(s, objects, findings);
         if (sub == 0) {
-            const auto type = readDataType(s, nullptr);
+            const auto type = readDataType(s);
             if (type && std::string_view(type->name) != "UNSIGNED8")
                 findings.add(s.find("DataType")->line,
                              ref(s) + ": sub-index 0 holds the number of entries and must be "
@@ -834,7 +875,7 @@ void reportSubsOfVariable(const CoObject& obj, const char* what, Findings& findi
                                         ", which is a " + what + " and has no sub-entries");
 }
 
-void checkComplex(CoObject& obj, Findings& findings)
+void checkComplex(CoObject& obj, const ObjectMap& objects, Findings& findings)
 {
     const IniSection& s = *obj.section;
     if (const IniEntry* compact = s.find("CompactSubObj")) {
@@ -845,8 +886,8 @@ void checkComplex(CoObject& obj, Findings& findings)
         } else if (*n > 0) {
             // The sub-entries are implied; the object itself describes them.
             obj.compact = true;
-            checkVariable(s, findings);
-            checkSubEntries(obj, findings);
+            checkVariable(s, objects, findings);
+            checkSubEntries(obj, objects, findings);
             return;
         }
     }
@@ -861,10 +902,10 @@ void checkComplex(CoObject& obj, Findings& findings)
     }
     if (!obj.subs.empty() && obj.subs.count(0) == 0)
         findings.add(s.line, ref(s) + " has sub-entries but no sub-index 0");
-    checkSubEntries(obj, findings);
+    checkSubEntries(obj, objects, findings);
 }
 
-void checkObject(CoObject& obj, Findings& findings)
+void checkObject(CoObject& obj, const ObjectMap& objects, Findings& findings)
 {
     const IniSection& s = *obj.section;
     requireKey(s, "ParameterName", findings);
@@ -874,16 +915,16 @@ void checkObject(CoObject& obj, Findings& findings)
     switch (*type) {
     case Var:
     case DefType:
-        checkVariable(s, findings);
+        checkVariable(s, objects, findings);
         reportSubsOfVariable(obj, *type == Var ? "VAR" : "DEFTYPE", findings);
         break;
     case Domain:
-        readDataType(s, &findings);
+        checkDataType(s, objects, findings);
         checkAccessType(s, findings);
         reportSubsOfVariable(obj, "DOMAIN", findings);
         break;
     default:
-        checkComplex(obj, findings);
+        checkComplex(obj, objects, findings);
         break;
     }
 }
@@ -1162,7 +1203,7 @@ void checkMappedObject(const IniSection& entrySection, const IniEntry& value, st
             findings.add(value.line, where + "a transmit PDO maps " + mapped +
                                          ", which cannot be read (AccessType " + a + ")");
     }
-    const auto type = readDataType(*target, nullptr);
+    const auto type = readDataType(*target);
     if (type && type->bits > 0 && type->kind != Kind::Time && static_cast<int>(bits) != type->bits)
         findings.add(value.line, where + "maps " + mapped + " with " + num(bits) +
                                      " bits, but its " + type->name + " has " +
@@ -1279,7 +1320,7 @@ void checkCanOpen(const Lines& lines, Findings& findings)
             findings.add(obj.section->line, ref(*obj.section) +
                                                 " is not listed in [MandatoryObjects], "
                                                 "[OptionalObjects] or [ManufacturerObjects]");
-        checkObject(obj, findings);
+        checkObject(obj, objects, findings);
     }
     checkPdos(ini, objects, findings);
 }

@@ -93,6 +93,44 @@ TEST(CheckCanOpen, ReadsNumbersAsCanOpenToolsDo)
     }
 }
 
+// A type object below 0x1000, which needs no listing, to stand after [4000].
+std::string typeObject(const std::string& index, const std::string& objectType)
+{
+    return "[" + index + "]\nParameterName=Type\nObjectType=" + objectType +
+           "\nDataType=0x0007\nAccessType=ro\nSubNumber=0\n";
+}
+
+TEST(CheckCanOpen, ADataTypeIsStandardOrDefinedInTheSameFile)
+{
+    // [4000] stands on line 385 and its ParameterName on 386, so its keys start on line 387.
+    const char* const undefined = "the file defines no type at that index";
+    struct Case
+    {
+        std::string keys; // of [4000]
+        std::string typeObject;
+        std::vector<Expected> findings;
+    };
+    const Case cases[] = {
+        {"DataType=0x00FF\n", "", {{387, "[4000]: DataType '0x00FF' is no standard data type"}}},
+        {"DataType=0x00FF\n", typeObject("00FF", "0x5"), {}},
+        {"DataType=0x0040\n", typeObject("0040", "0x6"), {}},
+        {"DataType=0x0041\n", typeObject("0040", "0x6"), {{387, undefined}}},
+        {"DataType=0x00FF\n",
+         typeObject("00ff", "0x7"),
+         {{387, "and [00ff] is not a DEFTYPE or DEFSTRUCT object"}}},
+        {"DataType=0x0023\n", "", {}}, // the standard structures need no definition
+        {"DataType=0x0024\n", "", {{387, undefined}}},
+        {"DataType=0x0017\n", "", {{387, "is not a CANopen data type"}}},
+        {"ObjectType=0x8\nCompactSubObj=2\nDataType=0x0100\n", "", {{389, undefined}}},
+        {"ObjectType=0x2\nDataType=0x0100\n", "", {{388, undefined}}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.keys + c.typeObject);
+        expectFindings(checkEds(withObject4000(c.keys + "AccessType=rw\n" + c.typeObject)),
+                       c.findings);
+    }
+}
+
 TEST(CheckDeviceNet, IoSizesMaxInstEnumParAndVendorKeywords)
 {
     const std::string clean = fixture("devicenet_clean.eds");
