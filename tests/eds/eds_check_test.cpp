@@ -148,6 +148,7 @@ TEST(CheckDeviceNet, IoSizesMaxInstEnumParAndVendorKeywords)
                    {{0, "required section [IO_Info] is missing"}});
     EXPECT_TRUE(
         checkEds(edited("        Param1 =", "        291_Extra = 1;\r\n        Param1 =")).clean());
+    EXPECT_TRUE(checkEds(edited("\"--Help string --\"", "\"--Help \\\"string\\\" --\"")).clean());
     // A REAL parameter compares its values as real numbers.
     expectFindings(
         checkEds(edited("0xC7,                   $ UINT\r\n                2,\r\n                "
@@ -166,6 +167,62 @@ TEST(CheckDeviceNet, IoSizesMaxInstEnumParAndVendorKeywords)
                      "Param14 stands here; parameters belong in [Params]"}});
 }
 
+TEST(CheckEds, ReadsDatesTimesAndRevisionsFieldByField)
+{
+    // Each row replaces one line of a clean file; "" expects no finding, else one on that line.
+    struct Case
+    {
+        const char* file;
+        const char* line;
+        int lineNo;
+        std::vector<std::pair<std::string, const char*>> values;
+    };
+    const Case cases[] = {
+        {"canopen_clean.eds",
+         "CreationDate=06-30-2009",
+         8,
+         {{"01-01-0000", ""},
+          {"12-31-9999", ""},
+          {"00-30-2009", "not a date"},
+          {"13-30-2009", "not a date"},
+          {"06-00-2009", "not a date"},
+          {"06-32-2009", "not a date"},
+          {"+6-30-2009", "not a date"},
+          {"06-3 -2009", "not a date"}}},
+        {"canopen_clean.eds",
+         "CreationTime= 02:15PM",
+         7,
+         {{"12:59AM", ""},
+          {"1:05pm", ""},
+          {"00:15PM", "not a time"},
+          {"13:15PM", "not a time"},
+          {"02:60PM", "not a time"},
+          {"02:5PM", "not a time"},
+          {"02:15XM", "not a time"}}},
+        {"devicenet_clean.eds",
+         "CreateTime = 14:15:00;",
+         6,
+         {{"23:59:59", ""}, {"24:00:00", "not a time"}, {"14:60:00", "not a time"}}},
+        {"devicenet_clean.eds",
+         "Revision = 1.1;",
+         9,
+         {{"255.255", ""}, {"256.1", "not a revision"}, {"1.+1", "not a revision"}}},
+    };
+    for (const Case& c : cases) {
+        const std::string clean = fixture(c.file);
+        const std::string key = std::string(c.line).substr(0, std::string(c.line).find('=') + 1);
+        const bool deviceNet = c.line[std::string(c.line).size() - 1] == ';';
+        for (const auto& [value, finding] : c.values) {
+            SCOPED_TRACE(key + value);
+            std::string text = clean;
+            text.replace(text.find(c.line), std::string(c.line).size(),
+                         key + (deviceNet ? " " : "") + value + (deviceNet ? ";" : ""));
+            expectFindings(checkEds(text), *finding ? std::vector<Expected>{{c.lineNo, finding}}
+                                                    : std::vector<Expected>{});
+        }
+    }
+}
+
 TEST(CheckEds, RecognisesTheFormatByItsFirstKnownSection)
 {
     EXPECT_EQ(checkEds("; comment\r\n[Comments]\r\nLines=0\r\n[FileInfo]\r\n").format,
@@ -179,9 +236,10 @@ TEST(CheckEds, HostileInputMeetsABoundWithOneFinding)
 {
     expectFindings(checkEds(std::string(MaxCheckedFileBytes + 1, 'x')),
                    {{0, "larger than 16 MiB"}});
-    expectFindings(
-        checkEds("[FileInfo]\r\n\r\nDescription=" + std::string(MaxCheckedLineBytes, 'a') + "\r\n"),
-        {{3, "longer than 65536 bytes"}});
+    // A line of exactly the bound is read; one byte more is not.
+    const std::string atBound = "[FileInfo]\r\n\r\n" + std::string(MaxCheckedLineBytes, ';');
+    EXPECT_EQ(formatReport(checkEds(atBound + "\r\n"), "").find("longer"), std::string::npos);
+    expectFindings(checkEds(atBound + ";\r\n"), {{3, "longer than 65536 bytes"}});
     expectFindings(checkEds(std::string(MaxCheckedLines + 1, '\n')), {{1000001, "more than"}});
     for (const char* first : {"[FileInfo]\n", "[File]\n"}) {
         std::string sections = first;
