@@ -47,6 +47,14 @@ void ItemReader::skipLineEnd()
 
 std::optional<std::string> ItemReader::readLine()
 {
+    const auto line = readLineView();
+    if (!line)
+        return std::nullopt;
+    return std::string(*line);
+}
+
+std::optional<std::string_view> ItemReader::readLineView()
+{
     m_readLine = m_line;
     if (atEnd()) {
         m_error = "end of file";
@@ -55,7 +63,7 @@ std::optional<std::string> ItemReader::readLine()
     const std::size_t start = m_pos;
     while (!atLineEnd())
         ++m_pos;
-    std::string line(m_text.substr(start, m_pos - start));
+    const std::string_view line = m_text.substr(start, m_pos - start);
     skipLineEnd();
     return line;
 }

@@ -30,6 +30,8 @@ public:
 
     // The rest of the current line, without its line end; nullopt at the end of the text.
     std::optional<std::string> readLine();
+    // The same as a view into the text, for a reader that must not copy every line.
+    std::optional<std::string_view> readLineView();
 
     // The next item as text; nullopt at the end of the text.
     std::optional<std::string> readText();

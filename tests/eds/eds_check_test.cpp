@@ -93,6 +93,44 @@ TEST(CheckCanOpen, ReadsNumbersAsCanOpenToolsDo)
     }
 }
 
+// A type object below 0x1000, which needs no listing, to stand after [4000].
+std::string typeObject(const std::string& index, const std::string& objectType)
+{
+    return "[" + index + "]\nParameterName=Type\nObjectType=" + objectType +
+           "\nDataType=0x0007\nAccessType=ro\nSubNumber=0\n";
+}
+
+TEST(CheckCanOpen, ADataTypeIsStandardOrDefinedInTheSameFile)
+{
+    // [4000] stands on line 385 and its ParameterName on 386, so its keys start on line 387.
+    const char* const undefined = "the file defines no type at that index";
+    struct Case
+    {
+        std::string keys; // of [4000]
+        std::string typeObject;
+        std::vector<Expected> findings;
+    };
+    const Case cases[] = {
+        {"DataType=0x00FF\n", "", {{387, "[4000]: DataType '0x00FF' is no standard data type"}}},
+        {"DataType=0x00FF\n", typeObject("00FF", "0x5"), {}},
+        {"DataType=0x0040\n", typeObject("0040", "0x6"), {}},
+        {"DataType=0x0041\n", typeObject("0040", "0x6"), {{387, undefined}}},
+        {"DataType=0x00FF\n",
+         typeObject("00ff", "0x7"),
+         {{387, "and [00ff] is not a DEFTYPE or DEFSTRUCT object"}}},
+        {"DataType=0x0023\n", "", {}}, // the standard structures need no definition
+        {"DataType=0x0024\n", "", {{387, undefined}}},
+        {"DataType=0x0017\n", "", {{387, "is not a CANopen data type"}}},
+        {"ObjectType=0x8\nCompactSubObj=2\nDataType=0x0100\n", "", {{389, undefined}}},
+        {"ObjectType=0x2\nDataType=0x0100\n", "", {{388, undefined}}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.keys + c.typeObject);
+        expectFindings(checkEds(withObject4000(c.keys + "AccessType=rw\n" + c.typeObject)),
+                       c.findings);
+    }
+}
+
 TEST(CheckDeviceNet, IoSizesMaxInstEnumParAndVendorKeywords)
 {
     const std::string clean = fixture("devicenet_clean.eds");
@@ -110,6 +148,7 @@ TEST(CheckDeviceNet, IoSizesMaxInstEnumParAndVendorKeywords)
                    {{0, "required section [IO_Info] is missing"}});
     EXPECT_TRUE(
         checkEds(edited("        Param1 =", "        291_Extra = 1;\r\n        Param1 =")).clean());
+    EXPECT_TRUE(checkEds(edited("\"--Help string --\"", "\"--Help \\\"string\\\" --\"")).clean());
     // A REAL parameter compares its values as real numbers.
     expectFindings(
         checkEds(edited("0xC7,                   $ UINT\r\n                2,\r\n                "
@@ -128,6 +167,62 @@ TEST(CheckDeviceNet, IoSizesMaxInstEnumParAndVendorKeywords)
                      "Param14 stands here; parameters belong in [Params]"}});
 }
 
+TEST(CheckEds, ReadsDatesTimesAndRevisionsFieldByField)
+{
+    // Each row replaces one line of a clean file; "" expects no finding, else one on that line.
+    struct Case
+    {
+        const char* file;
+        const char* line;
+        int lineNo;
+        std::vector<std::pair<std::string, const char*>> values;
+    };
+    const Case cases[] = {
+        {"canopen_clean.eds",
+         "CreationDate=06-30-2009",
+         8,
+         {{"01-01-0000", ""},
+          {"12-31-9999", ""},
+          {"00-30-2009", "not a date"},
+          {"13-30-2009", "not a date"},
+          {"06-00-2009", "not a date"},
+          {"06-32-2009", "not a date"},
+          {"+6-30-2009", "not a date"},
+          {"06-3 -2009", "not a date"}}},
+        {"canopen_clean.eds",
+         "CreationTime= 02:15PM",
+         7,
+         {{"12:59AM", ""},
+          {"1:05pm", ""},
+          {"00:15PM", "not a time"},
+          {"13:15PM", "not a time"},
+          {"02:60PM", "not a time"},
+          {"02:5PM", "not a time"},
+          {"02:15XM", "not a time"}}},
+        {"devicenet_clean.eds",
+         "CreateTime = 14:15:00;",
+         6,
+         {{"23:59:59", ""}, {"24:00:00", "not a time"}, {"14:60:00", "not a time"}}},
+        {"devicenet_clean.eds",
+         "Revision = 1.1;",
+         9,
+         {{"255.255", ""}, {"256.1", "not a revision"}, {"1.+1", "not a revision"}}},
+    };
+    for (const Case& c : cases) {
+        const std::string clean = fixture(c.file);
+        const std::string key = std::string(c.line).substr(0, std::string(c.line).find('=') + 1);
+        const bool deviceNet = c.line[std::string(c.line).size() - 1] == ';';
+        for (const auto& [value, finding] : c.values) {
+            SCOPED_TRACE(key + value);
+            std::string text = clean;
+            text.replace(text.find(c.line), std::string(c.line).size(),
+                         key + (deviceNet ? " " : "") + value + (deviceNet ? ";" : ""));
+            expectFindings(checkEds(text), *finding ? std::vector<Expected>{{c.lineNo, finding}}
+                                                    : std::vector<Expected>{});
+        }
+    }
+}
+
 TEST(CheckEds, RecognisesTheFormatByItsFirstKnownSection)
 {
     EXPECT_EQ(checkEds("; comment\r\n[Comments]\r\nLines=0\r\n[FileInfo]\r\n").format,
@@ -141,9 +236,10 @@ TEST(CheckEds, HostileInputMeetsABoundWithOneFinding)
 {
     expectFindings(checkEds(std::string(MaxCheckedFileBytes + 1, 'x')),
                    {{0, "larger than 16 MiB"}});
-    expectFindings(
-        checkEds("[FileInfo]\r\n\r\nDescription=" + std::string(MaxCheckedLineBytes, 'a') + "\r\n"),
-        {{3, "longer than 65536 bytes"}});
+    // A line of exactly the bound is read; one byte more is not.
+    const std::string atBound = "[FileInfo]\r\n\r\n" + std::string(MaxCheckedLineBytes, ';');
+    EXPECT_EQ(formatReport(checkEds(atBound + "\r\n"), "").find("longer"), std::string::npos);
+    expectFindings(checkEds(atBound + ";\r\n"), {{3, "longer than 65536 bytes"}});
     expectFindings(checkEds(std::string(MaxCheckedLines + 1, '\n')), {{1000001, "more than"}});
     for (const char* first : {"[FileInfo]\n", "[File]\n"}) {
         std::string sections = first;
