@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <array>
 #include <exception>
-#include <ostream>
+#include <iostream>
 
 #include "cli/cli_support.h"
 #include "cli/commands.h"
@@ -16,11 +16,13 @@ namespace quillon {
 namespace {
 
 // Every subcommand, in the order --help lists them. A new subcommand is one entry here.
-const std::array<Subcommand, 4> Subcommands{{
+const std::array<Subcommand, 6> Subcommands{{
     {"iomap", IomapSynopsis, runIomapCommand},
     {"generate", GenerateSynopsis, runGenerateCommand},
     {"params", ParamsSynopsis, runParamsCommand},
     {"check", CheckSynopsis, runCheckCommand},
+    {"export", ExportSynopsis, runExportCommand},
+    {"catalogue", CatalogueSynopsis, runCatalogueCommand},
 }};
 
 void printUsage(std::ostream& out)
@@ -30,33 +32,39 @@ void printUsage(std::ostream& out)
         out << "  quillon-cli [--ini FILE] " << command.synopsis << "\n";
     out << "  quillon-cli --help | --version\n"
            "\n"
-           "Builds the station from a project file (--project) or from catalogue modules added in\n"
-           "the order given (--module: a name from the catalogue list or a five-letter model name\n"
-           "such as KD236), then\n"
-           "  iomap     prints the I/O mapping grid (text: aligned table, tsv: tab-separated "
-           "rows)\n"
-           "  generate  writes the station's EDS file\n"
-           "params show lists the module parameters of a CANopen EDS; params set enters values as\n"
-           "the parameter editor does and saves the EDS (SLOT.PARAM counts both from 1).\n"
-           "check reports every conformance finding of EDS files with its line (exit 1 when any);\n"
-           "check --resources generates the head alone and the head with each catalogue module "
-           "for\n"
-           "both protocols and checks every result.\n"
+           "Builds the station from a project file (--project; '-' reads it from standard input)\n"
+           "or from catalogue modules added in the order given (--module: a name from the\n"
+           "catalogue list or a five-letter model name such as KD236), then\n"
+           "  iomap      prints the I/O mapping grid (text: aligned table, tsv: tab-separated\n"
+           "             rows with a header, json: one document)\n"
+           "  generate   writes the station's EDS file (without --project and --module: the head\n"
+           "             alone); --output - writes it to standard output\n"
+           "  params     show lists the module parameters of a CANopen EDS; set enters values as\n"
+           "             the parameter editor does and saves the EDS (SLOT.PARAM counts both from\n"
+           "             1; VALUE is a number - decimal, &H.., &O.., 16#.. - or a choice's text)\n"
+           "  check      reports every conformance finding of EDS files with its line (exit 1\n"
+           "             when any); --resources generates the head alone and the head with each\n"
+           "             catalogue module for both protocols and checks every result\n"
+           "  export     copies the EDS and the station icon into the SYCON.net EDS folder, as\n"
+           "             the window's export does, answering its question with Yes; the folder\n"
+           "             comes from the registry (by --protocol, else by the file's kind) or --to\n"
+           "  catalogue  lists the head and every catalogue module with its bytes and files\n"
            "\n"
            "--ini FILE  the settings file (default: Quillon.ini beside quillon-cli)\n"
            "\n"
-           "Messages go to standard error. Exit status: 0 success, 1 refused or failed (a limit\n"
-           "exceeded, a resource file missing...), 2 wrong usage or unreadable input.\n"
+           "Messages go to standard error, each starting with 'quillon-cli: '. Exit status:\n"
+           "0 success, 1 refused or failed (a limit exceeded, a resource file missing, a value\n"
+           "out of bounds, a copy that failed...), 2 wrong usage or unreadable input.\n"
            "With SOURCE_DATE_EPOCH set, every date and time written is that instant in UTC.\n";
 }
 
-int dispatch(const std::vector<std::string>& args, std::ostream& out, std::ostream& err,
-             const std::string& exeDir)
+int dispatch(const std::vector<std::string>& args, std::istream& in, std::ostream& out,
+             std::ostream& err, const std::string& exeDir)
 {
     std::string dir = exeDir;
     while (dir.size() > 1 && (dir.back() == '/' || dir.back() == PathSeparator))
         dir.pop_back();
-    CliContext context{out, err, dir, dir + PathSeparator + "Quillon.ini"};
+    CliContext context{in, out, err, dir, dir + PathSeparator + "Quillon.ini"};
 
     std::size_t i = 0;
     for (; i < args.size(); ++i) {
@@ -104,8 +112,14 @@ int dispatch(const std::vector<std::string>& args, std::ostream& out, std::ostre
 int runCli(const std::vector<std::string>& args, std::ostream& out, std::ostream& err,
            const std::string& exeDir)
 {
+    return runCli(args, std::cin, out, err, exeDir);
+}
+
+int runCli(const std::vector<std::string>& args, std::istream& in, std::ostream& out,
+           std::ostream& err, const std::string& exeDir)
+{
     try {
-        return dispatch(args, out, err, exeDir);
+        return dispatch(args, in, out, err, exeDir);
     } catch (const std::exception& e) {
         // Nothing below is meant to throw; this keeps a surprise (out of memory, a file system
         // error) from ending the program without a word.

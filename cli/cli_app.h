@@ -20,4 +20,8 @@ enum CliExit : int
 [[nodiscard]] int runCli(const std::vector<std::string>& args, std::ostream& out, std::ostream& err,
                          const std::string& exeDir);
 
+// The same with standard input given: "--project -" reads the project from `in`.
+[[nodiscard]] int runCli(const std::vector<std::string>& args, std::istream& in, std::ostream& out,
+                         std::ostream& err, const std::string& exeDir);
+
 } // namespace quillon

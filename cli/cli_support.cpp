@@ -2,11 +2,23 @@
 
 #include <algorithm>
 #include <cctype>
+#include <filesystem>
+#include <istream>
 #include <ostream>
+#include <system_error>
 #include <utility>
+
+#ifdef _WIN32
+#include <cstdio>
+#include <fcntl.h>
+#include <io.h>
+#include <iostream>
+#endif
 
 #include "cli/cli_app.h"
 #include "core/cluster.h"
+#include "core/file_path.h"
+#include "core/item_reader.h"
 #include "core/session.h"
 #include "core/settings.h"
 #include "core/startup.h"
@@ -15,6 +27,23 @@
 namespace quillon {
 
 namespace {
+
+constexpr const char* MessagePrefix = "quillon-cli: ";
+constexpr const char* StandardInputName = "standard input";
+
+// An EDS goes to standard output byte for byte: Windows would otherwise turn each LF of its
+// CR LF line ends into another CR LF.
+void useBinaryMode(std::ostream& out)
+{
+#ifdef _WIN32
+    if (&out == &std::cout) {
+        std::cout.flush();
+        _setmode(_fileno(stdout), _O_BINARY);
+    }
+#else
+    (void)out;
+#endif
+}
 
 bool isOption(const std::string& arg)
 {
@@ -40,9 +69,61 @@ std::string trimmed(const std::string& text)
 
 int usageError(CliContext& context, const std::string& message)
 {
-    context.err << "quillon-cli: " << message << "\n"
+    context.err << MessagePrefix << message << "\n"
                 << "Try 'quillon-cli --help' for more information.\n";
     return ExitBadInput;
+}
+
+void report(CliContext& context, const std::string& file, const std::string& message)
+{
+    context.err << MessagePrefix << file << ": " << message << "\n";
+}
+
+bool isStandardOutput(const std::string& path)
+{
+    return path == "-" || path == "/dev/stdout";
+}
+
+bool writeOutput(CliContext& context, const std::string& path, std::string_view bytes)
+{
+    if (isStandardOutput(path)) {
+        useBinaryMode(context.out);
+        context.out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+        context.out.flush();
+        if (context.out)
+            return true;
+        context.err << MessagePrefix << "cannot write to standard output\n";
+        return false;
+    }
+    std::string why;
+    if (writeFileAtomically(path, bytes, &why))
+        return true;
+    report(context, "cannot write " + path, why);
+    return false;
+}
+
+std::string fileNameLineFor(const std::string& outputPath)
+{
+    if (isStandardOutput(outputPath))
+        return {};
+    std::error_code ec;
+    const std::filesystem::path absolute = std::filesystem::absolute(toFsPath(outputPath), ec);
+    return ec ? outputPath : fromFsPath(absolute.lexically_normal());
+}
+
+std::optional<std::string> formatOption(CliContext& context, const ParsedOptions& options,
+                                        const std::vector<std::string>& allowed)
+{
+    const auto given = optionValue(options, "--format");
+    if (!given)
+        return allowed.front();
+    if (std::find(allowed.begin(), allowed.end(), *given) != allowed.end())
+        return given;
+    std::string choices;
+    for (std::size_t i = 0; i < allowed.size(); ++i)
+        choices += (i == 0 ? "" : i + 1 == allowed.size() ? " or " : ", ") + allowed[i];
+    usageError(context, "--format must be " + choices + ", not '" + *given + "'");
+    return std::nullopt;
 }
 
 OptionsResult parseOptions(const std::vector<std::string>& args, const std::vector<OptionDef>& defs)
@@ -103,7 +184,21 @@ std::vector<OptionDef> stationOptionDefs()
             {"--module", OptionArity::Many}};
 }
 
-std::string stationSourceFrom(const ParsedOptions& options, bool allowNone, StationSource& source)
+const char* protocolName(FieldbusProtocol protocol)
+{
+    switch (protocol) {
+    case FieldbusProtocol::DeviceNet:
+        return "devicenet";
+    case FieldbusProtocol::CanOpen:
+        return "canopen";
+    case FieldbusProtocol::None:
+        break;
+    }
+    return "none";
+}
+
+std::string stationSourceFrom(const ParsedOptions& options, bool allowNone, bool allowHeadAlone,
+                              StationSource& source)
 {
     const auto protocol = optionValue(options, "--protocol");
     const std::string choices = allowNone ? "devicenet, canopen or none" : "devicenet or canopen";
@@ -125,7 +220,7 @@ std::string stationSourceFrom(const ParsedOptions& options, bool allowNone, Stat
         source.modules = modules->second;
     if (source.projectFile && !source.modules.empty())
         return "give either --project or --module, not both";
-    if (!source.projectFile && source.modules.empty())
+    if (!source.projectFile && source.modules.empty() && !allowHeadAlone)
         return "give the station with --project FILE.edp or --module NAME...";
     return {};
 }
@@ -133,16 +228,18 @@ std::string stationSourceFrom(const ParsedOptions& options, bool allowNone, Stat
 void CliDialogs::notice(const std::string& text, const std::string& detail)
 {
     ++m_notices;
-    m_err << text << "\n";
+    m_err << MessagePrefix << (m_subject.empty() ? "" : m_subject + ": ") << text << "\n";
     if (!detail.empty())
-        m_err << "  " << detail << "\n";
+        m_err << MessagePrefix << detail << "\n";
 }
 
 bool CliDialogs::askYesNo(const std::string& text)
 {
-    // Nobody is there to answer; a question that acts only on Yes is thereby declined.
-    m_err << text << " (answered No)\n";
-    return false;
+    // Nobody is there to answer. A question that acts only on Yes is declined, unless running
+    // the command was the Yes.
+    m_err << MessagePrefix << (m_subject.empty() ? "" : m_subject + ": ") << text
+          << (m_answer ? " (answered Yes)\n" : " (answered No)\n");
+    return m_answer;
 }
 
 std::optional<std::string> CliDialogs::openFile(const FileRequest& request)
@@ -183,23 +280,46 @@ std::optional<int> findCatalogueModule(const Session& session, const std::string
     return std::nullopt;
 }
 
-int buildStation(CliContext& context, const StationSource& source, Session& session,
-                 CliDialogs& dialogs)
+int startSession(CliContext& context, Session& session, CliDialogs& dialogs)
 {
     session.programDir = context.exeDir;
     session.iniPath = context.iniPath;
-    if (!startUp(session, dialogs)) {
-        // A settings file that cannot be read is bad input; one that reads but names resources
-        // that are not there is the program's refusal.
-        return readSettingsFile(session.iniPath, session.programDir).ok ? ExitRefused
-                                                                        : ExitBadInput;
-    }
+    dialogs.concerning(session.iniPath);
+    const bool started = startUp(session, dialogs);
+    dialogs.concerning({});
+    if (started)
+        return ExitSuccess;
+    // A settings file that cannot be read is bad input; one that reads but names resources that
+    // are not there is the program's refusal.
+    return readSettingsFile(session.iniPath, session.programDir).ok ? ExitRefused : ExitBadInput;
+}
+
+int buildStation(CliContext& context, const StationSource& source, Session& session,
+                 CliDialogs& dialogs)
+{
+    if (const int status = startSession(context, session, dialogs); status != ExitSuccess)
+        return status;
     if (source.protocol != FieldbusProtocol::None)
         ChooseProtocol(session, source.protocol);
 
     if (source.projectFile) {
-        dialogs.answerOpenWith(*source.projectFile);
-        const LoadOutcome loaded = loadConfiguration(session, dialogs);
+        LoadOutcome loaded;
+        if (*source.projectFile == "-") {
+            // Read with the same bound as a project file; one byte more tells it is too large.
+            std::string bytes(ProjectFileMaxBytes + 1, '\0');
+            context.in.read(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+            bytes.resize(static_cast<std::size_t>(context.in.gcount()));
+            if (context.in.bad() || bytes.size() > ProjectFileMaxBytes) {
+                report(context, StandardInputName, "cannot be read as a project file");
+                return ExitBadInput;
+            }
+            dialogs.concerning(StandardInputName);
+            loaded = loadConfigurationText(session, dialogs, StandardInputName, bytes);
+        } else {
+            dialogs.concerning(*source.projectFile);
+            dialogs.answerOpenWith(*source.projectFile);
+            loaded = loadConfiguration(session, dialogs);
+        }
         switch (loaded.status) {
         case LoadStatus::Loaded:
             return ExitSuccess;
@@ -210,7 +330,7 @@ int buildStation(CliContext& context, const StationSource& source, Session& sess
         case LoadStatus::Broken:
             break;
         }
-        context.err << "quillon-cli: cannot load the project file: "
+        context.err << MessagePrefix << "cannot load the project file: "
                     << (loaded.detail.empty() ? *source.projectFile : loaded.detail) << "\n";
         return ExitBadInput;
     }

@@ -14,10 +14,14 @@ struct CliContext;
 int runIomapCommand(CliContext& context, const std::vector<std::string>& args);
 int runGenerateCommand(CliContext& context, const std::vector<std::string>& args);
 int runCheckCommand(CliContext& context, const std::vector<std::string>& args);
+int runExportCommand(CliContext& context, const std::vector<std::string>& args);
+int runCatalogueCommand(CliContext& context, const std::vector<std::string>& args);
 
 extern const char* const IomapSynopsis;
 extern const char* const GenerateSynopsis;
 extern const char* const CheckSynopsis;
+extern const char* const ExportSynopsis;
+extern const char* const CatalogueSynopsis;
 
 // The grid as lines of tab-separated cell texts, rows 0 to 9.
 [[nodiscard]] std::string gridAsTsv(const IoGrid& grid);

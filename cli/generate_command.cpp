@@ -3,14 +3,14 @@
 #include "cli/cli_app.h"
 #include "cli/cli_support.h"
 #include "cli/commands.h"
-#include "core/item_reader.h"
 #include "core/session.h"
 #include "eds/generate.h"
 
 namespace quillon {
 
-const char* const GenerateSynopsis = "generate --protocol devicenet|canopen "
-                                     "(--project FILE.edp | --module NAME...) --output FILE.eds";
+const char* const GenerateSynopsis =
+    "generate --protocol devicenet|canopen [--project FILE.edp | --module NAME...] "
+    "--output FILE.eds|-";
 
 int runGenerateCommand(CliContext& context, const std::vector<std::string>& args)
 {
@@ -20,11 +20,13 @@ int runGenerateCommand(CliContext& context, const std::vector<std::string>& args
     if (!parsed.error.empty())
         return usageError(context, parsed.error);
     StationSource source;
-    if (const std::string error = stationSourceFrom(parsed.options, false, source); !error.empty())
+    // Neither a project nor modules: the station is the head alone, as a new configuration.
+    if (const std::string error = stationSourceFrom(parsed.options, false, true, source);
+        !error.empty())
         return usageError(context, error);
     const auto output = optionValue(parsed.options, "--output");
     if (!output)
-        return usageError(context, "--output FILE.eds is required");
+        return usageError(context, "--output FILE.eds is required ('-' for standard output)");
 
     Session session;
     CliDialogs dialogs(context.err);
@@ -33,21 +35,18 @@ int runGenerateCommand(CliContext& context, const std::vector<std::string>& args
 
     // The same text "Create EDS File and Save" writes, named and dated the same way; the file is
     // only replaced once the whole text is there.
+    dialogs.concerning(isStandardOutput(*output) ? "standard output" : *output);
     if (const auto refusal = checkGeneratorRange(session, source.protocol)) {
         dialogs.notice(*refusal);
         return ExitRefused;
     }
     const EdsBuildResult built =
-        buildEdsText(session, source.protocol, *output, session.clock(), dialogs);
+        buildEdsText(session, source.protocol, fileNameLineFor(*output), session.clock(), dialogs);
     if (!built.ok) {
         dialogs.notice(EdsCreationFailedMessage, built.error);
         return ExitRefused;
     }
-    if (!writeFileAtomically(*output, built.text + "\r\n")) {
-        dialogs.notice(EdsCreationFailedMessage, "cannot write the file " + *output);
-        return ExitRefused;
-    }
-    return ExitSuccess;
+    return writeOutput(context, *output, built.text + "\r\n") ? ExitSuccess : ExitRefused;
 }
 
 } // namespace quillon

@@ -4,12 +4,41 @@
 #include "cli/cli_app.h"
 #include "cli/cli_support.h"
 #include "cli/commands.h"
+#include "cli/json_output.h"
 #include "core/session.h"
 
 namespace quillon {
 
 const char* const IomapSynopsis = "iomap --protocol devicenet|canopen|none "
-                                  "(--project FILE.edp | --module NAME...) [--format text|tsv]";
+                                  "(--project FILE.edp | --module NAME...) "
+                                  "[--format text|tsv|json]";
+
+namespace {
+
+// The grid as one JSON document: the column headers, slots 1 to 8 with their byte numbers by
+// kind, and the diagnosis bytes. Cells stay texts, as they are ranges ("1/6-8, 2/1").
+Json gridAsJson(const IoGrid& grid, FieldbusProtocol protocol)
+{
+    Json columns = Json::array();
+    for (const std::string& header : grid[0])
+        columns.push_back(jsonText(header));
+    Json slots = Json::array();
+    for (std::size_t row = 1; row <= 8; ++row) {
+        const auto& cells = grid[row];
+        slots.push_back({{"slot", row},
+                         {"module", jsonText(cells[1])},
+                         {"digital_inputs", jsonText(cells[2])},
+                         {"digital_outputs", jsonText(cells[3])},
+                         {"analog_inputs", jsonText(cells[4])},
+                         {"analog_outputs", jsonText(cells[5])}});
+    }
+    return {{"protocol", protocolName(protocol)},
+            {"columns", columns},
+            {"slots", slots},
+            {"diagnosis", jsonText(grid[9][2])}};
+}
+
+} // namespace
 
 std::string gridAsTsv(const IoGrid& grid)
 {
@@ -56,18 +85,23 @@ int runIomapCommand(CliContext& context, const std::vector<std::string>& args)
     if (!parsed.error.empty())
         return usageError(context, parsed.error);
     StationSource source;
-    if (const std::string error = stationSourceFrom(parsed.options, true, source); !error.empty())
+    if (const std::string error = stationSourceFrom(parsed.options, true, false, source);
+        !error.empty())
         return usageError(context, error);
-    const std::string format = optionValue(parsed.options, "--format").value_or("text");
-    if (format != "text" && format != "tsv")
-        return usageError(context, "--format must be text or tsv, not '" + format + "'");
+    const auto format = formatOption(context, parsed.options, {"text", "tsv", "json"});
+    if (!format)
+        return ExitBadInput;
 
     Session session;
     CliDialogs dialogs(context.err);
     if (const int status = buildStation(context, source, session, dialogs); status != ExitSuccess)
         return status;
 
-    context.out << (format == "tsv" ? gridAsTsv(session.view.grid) : gridAsText(session.view.grid));
+    const IoGrid& grid = session.view.grid;
+    if (*format == "json")
+        writeJson(context.out, gridAsJson(grid, source.protocol));
+    else
+        context.out << (*format == "tsv" ? gridAsTsv(grid) : gridAsText(grid));
     return ExitSuccess;
 }
 

@@ -81,7 +81,7 @@ void ShowEds(Session& s, Dialogs& dialogs, System& system)
         dialogs.notice(NoTextViewerMessage + s.ProjectName + ".");
 }
 
-void ExportEds(Session& s, Dialogs& dialogs, System& system)
+ExportResult ExportEds(Session& s, Dialogs& dialogs, System& system)
 {
     s.SyconEdsPath = system.readRegistryString(
         s.Protocol == FieldbusProtocol::DeviceNet ? DeviceNetEdsPathValue : CanOpenEdsPathValue);
@@ -89,25 +89,26 @@ void ExportEds(Session& s, Dialogs& dialogs, System& system)
 
     if (s.ProjectName == "*** New Project ***" || s.ProjectName == "none") {
         dialogs.notice(NoValidEdsMessage);
-        return;
+        return ExportResult::NoEds;
     }
     if (s.SyconEdsPath.empty()) {
         dialogs.notice(SyconPathMissingMessage);
-        return;
+        return ExportResult::NoFolder;
     }
     if (!dialogs.askYesNo(ExportQuestion))
-        return;
+        return ExportResult::Declined;
 
     if (!copyReplacing(s.gstrResourcePath + ExportIconFile,
                        s.SyconEdsPath + PathSeparator + ExportIconFile, dialogs))
-        return;
+        return ExportResult::CopyFailed;
 
     const std::string exportedName = exportedEdsName(s.ProjectName, s.gstrEDSFilePath);
     if (!copyReplacing(s.ProjectName, s.SyconEdsPath + exportedName, dialogs))
-        return;
+        return ExportResult::CopyFailed;
 
     dialogs.notice("EDS-File ..." + exportedName + " and Icon-File...\\" + ExportIconFile +
                    " exported to " + s.SyconEdsPath);
+    return ExportResult::Exported;
 }
 
 } // namespace quillon

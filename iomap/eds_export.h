@@ -26,10 +26,21 @@ inline constexpr const char* NoTextViewerMessage = "No text editor could be star
 // so; problems with the file itself are the viewer's to report.
 void ShowEds(Session& session, Dialogs& dialogs, System& system);
 
+// How an export ended. Every outcome but Declined has been reported to the user by then; the
+// window needs no more, the command line turns it into its exit status.
+enum class ExportResult
+{
+    Exported,
+    NoEds,      // the project box names no EDS
+    NoFolder,   // the registry names no SYCON.net directory
+    Declined,   // the user answered No
+    CopyFailed, // the icon or the EDS could not be copied
+};
+
 // Command2 / m_creMapList: copies the current EDS and the station icon into the SYCON.net EDS
 // directory read from the registry, after asking. Refuses with a message when there is no EDS or
 // no SYCON.net directory; a copy that fails is reported by name and no success is reported.
-void ExportEds(Session& session, Dialogs& dialogs, System& system);
+ExportResult ExportEds(Session& session, Dialogs& dialogs, System& system);
 
 // The name the EDS is exported under, starting with a separator: the part of `edsPath` after the
 // EDS directory (the directory's closing separator included), or, for a file that does not lie

@@ -259,14 +259,23 @@ ParameterEditor::SaveResult ParameterEditor::Command3_Click(Session& session, Di
 ParameterEditor::SaveResult ParameterEditor::saveEds(Session& session, const std::string& edsText,
                                                      const std::string& path)
 {
-    if (m_refused)
+    const auto text = savedText(session, edsText, path);
+    if (!text)
         return SaveResult::NotAvailable;
-    const std::string text = rewriteEds(splitLines(edsText), valuesToSave(), session.clock(), path);
-    if (!writeFileAtomically(path, text))
+    if (!writeFileAtomically(path, *text))
         return SaveResult::WriteFailed;
     session.view.enable("Command2", true);
     session.view.enable("Command5", true);
     return SaveResult::Saved;
+}
+
+std::optional<std::string> ParameterEditor::savedText(const Session& session,
+                                                      const std::string& edsText,
+                                                      const std::string& path) const
+{
+    if (m_refused)
+        return std::nullopt;
+    return rewriteEds(splitLines(edsText), valuesToSave(), session.clock(), path);
 }
 
 PerSlot<std::optional<std::int32_t>> ParameterEditor::valuesToSave() const

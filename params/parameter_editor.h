@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -109,6 +110,11 @@ public:
     // The rewrite of Command3 with the EDS text given: writes `edsText`, updated, to `path` in
     // one piece and enables the main window's export and show commands.
     SaveResult saveEds(Session& session, const std::string& edsText, const std::string& path);
+
+    // The text saveEds writes, without writing it: `edsText` with the current values as the
+    // defaults and `path` as its file name. nullopt when nothing can be edited.
+    [[nodiscard]] std::optional<std::string>
+    savedText(const Session& session, const std::string& edsText, const std::string& path) const;
 
     // Command2 "Exit Parameter Setting": hides the window; everything in it stays.
     static void Command2_Click(Session& session);

@@ -8,18 +8,6 @@ namespace quillon {
 
 namespace {
 
-// The choices a row offers, up to the first empty text.
-std::vector<std::string> choicesOf(const ParameterRecord& record)
-{
-    std::vector<std::string> texts;
-    for (const std::string& text : record.EnumText) {
-        if (text.empty())
-            break;
-        texts.push_back(text);
-    }
-    return texts;
-}
-
 // A field for the tab-separated form: tabs and line ends inside it would split the line.
 std::string tsvField(std::string text)
 {
@@ -38,12 +26,23 @@ std::string joined(const std::vector<std::string>& texts, const std::string& sep
 
 } // namespace
 
+std::vector<std::string> parameterChoices(const ParameterRecord& record)
+{
+    std::vector<std::string> texts;
+    for (const std::string& text : record.EnumText) {
+        if (text.empty())
+            break;
+        texts.push_back(text);
+    }
+    return texts;
+}
+
 std::string formatParameterTable(const ParameterEditor& editor, TableFormat format)
 {
     std::string out;
     for (int k = 1; k <= editor.rowCount(); ++k) {
         const ParameterRow& row = editor.row(k);
-        const std::vector<std::string> choices = choicesOf(row.record);
+        const std::vector<std::string> choices = parameterChoices(row.record);
         if (format == TableFormat::Tsv) {
             std::vector<std::string> choiceFields;
             for (const std::string& c : choices)
@@ -70,7 +69,7 @@ EntryResult enterParameterValue(ParameterEditor& editor, int slot, int param,
     const int k = editor.rowOf(slot, param);
     if (k == 0)
         return EntryResult::NoSuchParameter;
-    const std::vector<std::string> choices = choicesOf(editor.row(k).record);
+    const std::vector<std::string> choices = parameterChoices(editor.row(k).record);
     if (std::find(choices.begin(), choices.end(), text) != choices.end()) {
         editor.Combo0_Change(k, text);
         editor.Combo0_Click(k, text);

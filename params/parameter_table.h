@@ -1,10 +1,12 @@
 #pragma once
 
 #include <string>
+#include <vector>
 
 namespace quillon {
 
 class ParameterEditor;
+struct ParameterRecord;
 class Dialogs;
 
 enum class TableFormat
@@ -13,8 +15,15 @@ enum class TableFormat
     Tsv,  // slot, parameter, name, value, default, minimum, maximum, choices joined with "|"
 };
 
+// The names of the tab-separated form's columns, as a header line for it.
+inline constexpr const char* ParameterTsvHeader =
+    "slot\tparameter\tname\tvalue\tdefault\tminimum\tmaximum\tchoices\n";
+
 // Every parameter row of the editor, one line each, in row order.
 [[nodiscard]] std::string formatParameterTable(const ParameterEditor& editor, TableFormat format);
+
+// The texts of the choices a parameter offers, up to the first empty one.
+[[nodiscard]] std::vector<std::string> parameterChoices(const ParameterRecord& record);
 
 enum class EntryResult
 {

@@ -197,7 +197,15 @@ LoadOutcome loadConfiguration(Session& s, Dialogs& dialogs)
     }
     if (!bytes)
         return failedLoad(s, LoadStatus::Unreadable, path, path + why);
-    const ProjectParse parsed = parseProjectText(*bytes);
+    return loadConfigurationText(s, dialogs, path, *bytes);
+}
+
+LoadOutcome loadConfigurationText(Session& s, Dialogs& dialogs, const std::string& path,
+                                  std::string_view bytes)
+{
+    takeChosenFile(s, path);
+    s.ProjectName = path;
+    const ProjectParse parsed = parseProjectText(bytes);
     if (parsed.empty) {
         dialogs.notice(ProjectFileEmptyMessage);
         return LoadOutcome{LoadStatus::Empty, path, {}};

@@ -78,4 +78,9 @@ void LoadConfiguration(Session& session, Dialogs& dialogs);
 // The same as LoadConfiguration, telling the caller how it ended.
 [[nodiscard]] LoadOutcome loadConfiguration(Session& session, Dialogs& dialogs);
 
+// The same with the file's bytes already read (the command line reads them from standard input):
+// `name` stands for the file in the project box and in the messages.
+[[nodiscard]] LoadOutcome loadConfigurationText(Session& session, Dialogs& dialogs,
+                                                const std::string& name, std::string_view bytes);
+
 } // namespace quillon

@@ -7,6 +7,7 @@ packages=(
     cmake ninja-build g++ pkg-config
     qt6-base-dev libgl-dev
     libgtest-dev libgmock-dev googletest libbenchmark-dev
+    nlohmann-json3-dev
     clang libclang-rt-dev clang-format
     xdg-utils
 )
