@@ -31,10 +31,10 @@ public:
     {
         return m_folder ? *m_folder : m_platform->readRegistryString(fullValuePath);
     }
-    void openInTextEditor(const std::string& parameters,
+    bool openInTextEditor(const std::string& parameters,
                           const std::string& workingDirectory) override
     {
-        m_platform->openInTextEditor(parameters, workingDirectory);
+        return m_platform->openInTextEditor(parameters, workingDirectory);
     }
 
 private:
