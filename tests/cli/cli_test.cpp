@@ -346,7 +346,7 @@ TEST(CliCheck, ResourcesAreGeneratedForEveryModuleAndChecked)
 }
 
 // Every line a command writes to standard error starts with the program's name.
-bool allPrefixed(const std::string& err)
+[[maybe_unused]] bool allPrefixed(const std::string& err)
 {
     std::istringstream lines(err);
     for (std::string line; std::getline(lines, line);) {
@@ -357,7 +357,7 @@ bool allPrefixed(const std::string& err)
 }
 
 // The FileName= line of an EDS.
-std::string fileNameLine(const std::string& eds)
+[[maybe_unused]] std::string fileNameLine(const std::string& eds)
 {
     const auto at = eds.find("FileName=");
     return at == std::string::npos ? "<none>" : eds.substr(at, eds.find('\r', at) - at);
