@@ -10,6 +10,7 @@ packages=(
     nlohmann-json3-dev
     clang libclang-rt-dev clang-format
     xdg-utils
+    g++-mingw-w64-x86-64 wine wine64
 )
 
 missing=()

@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Installs what is missing, then builds and runs every test: the optimised build with warnings as
-# errors, the sanitizer build, the short fuzzer runs and the house checks.
+# errors, the sanitizer build, the Windows build under Wine, the short fuzzer runs and the house
+# checks.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 scripts/install-deps.sh
@@ -21,6 +22,11 @@ step "AddressSanitizer and UndefinedBehaviorSanitizer build and tests"
 cmake --preset asan >/dev/null
 cmake --build --preset asan
 ctest --preset asan
+
+step "Windows build (MinGW-w64) and its tests under Wine"
+cmake --preset windows-cross -DQUILLON_HOST_CLI="$PWD/build/ci/cli/quillon-cli" >/dev/null
+cmake --build --preset windows-cross
+ctest --preset windows-cross
 
 if [ -x fuzz/run.sh ]; then
     step "Fuzzers, ${QUILLON_FUZZ_SECONDS:-30} s each"

@@ -1,0 +1,145 @@
+// What only a Windows build can show: the registry, the shell, drive letters and backslashes.
+// Run under Wine by the cross build; tests/windows/wine_checks.sh writes the registry values the
+// registry test expects and passes their names on.
+#include <cstdint>
+#include <cstdlib>
+#include <gtest/gtest.h>
+#include <string>
+#include <vector>
+
+#include "core/file_path.h"
+#include "core/session.h"
+#include "core/settings.h"
+#include "core/system.h"
+#include "core/system_windows.h"
+#include "iomap/eds_export.h"
+#include "project/project_file.h"
+#include "tests/fakes/scripted_dialogs.h"
+
+namespace quillon {
+namespace {
+
+std::string environment(const char* name)
+{
+    const char* value = std::getenv(name);
+    return value ? value : "";
+}
+
+TEST(WindowsRegistry, ThirtyTwoBitViewFirstThenNativeMissingGivesTheExportMessage)
+{
+    // The script wrote CoEDSPath into both views, DnEDSPath into the native view only, and
+    // named a value it did not write.
+    const std::string expected32 = environment("QUILLON_EXPECT_CO_PATH");
+    const std::string expectedNative = environment("QUILLON_EXPECT_DN_PATH");
+    const std::string missing = environment("QUILLON_MISSING_VALUE");
+    if (expected32.empty() || expectedNative.empty() || missing.empty())
+        GTEST_SKIP() << "needs the registry values of tests/windows/wine_checks.sh";
+
+    const auto system = makePlatformSystem();
+    EXPECT_EQ(system->readRegistryString(CanOpenEdsPathValue), fileTextToPath(expected32));
+    EXPECT_EQ(system->readRegistryString(DeviceNetEdsPathValue), fileTextToPath(expectedNative));
+    EXPECT_EQ(system->readRegistryString("HKLM\\SOFTWARE\\Hilscher GmbH\\SyCon_net\\CoEDSPath"),
+              fileTextToPath(expected32));
+    EXPECT_EQ(system->readRegistryString(missing), "");
+    EXPECT_EQ(system->readRegistryString("HKEY_NOWHERE\\x"), "");
+
+    // An export whose registry value is missing says so and copies nothing.
+    struct MissingValue : System
+    {
+        explicit MissingValue(System& real, std::string name) : m_real(real), m_name(name) {}
+        std::string readRegistryString(const std::string&) override
+        {
+            return m_real.readRegistryString(m_name);
+        }
+        bool openInTextEditor(const std::string&, const std::string&) override { return false; }
+        System& m_real;
+        std::string m_name;
+    } missingSystem(*system, missing);
+    Session s;
+    s.Protocol = FieldbusProtocol::CanOpen;
+    s.gstrEDSFilePath = "C:\\eds\\";
+    s.view.setText("Text9", "C:\\eds\\CO_station.eds");
+    test::ScriptedDialogs dialogs;
+    ExportEds(s, dialogs, missingSystem);
+    EXPECT_EQ(dialogs.notices, std::vector<std::string>{SyconPathMissingMessage});
+}
+
+// Records what starting Notepad hands to the shell.
+struct ShellCall
+{
+    void* owner = nullptr;
+    std::wstring verb, file, parameters, directory;
+    int show = 0;
+};
+ShellCall s_lastCall;
+
+std::intptr_t recordShellCall(void* owner, const wchar_t* verb, const wchar_t* file,
+                              const wchar_t* parameters, const wchar_t* directory, int show)
+{
+    s_lastCall = {owner,
+                  verb ? verb : L"",
+                  file ? file : L"",
+                  parameters ? parameters : L"",
+                  directory ? directory : L"",
+                  show};
+    return parameters && std::wstring(parameters) == L"fails" ? 2 : 42;
+}
+
+TEST(WindowsShell, ShowEdsStartsNotepadOverTheMainWindowWithTheWidePath)
+{
+    const auto system = makeWindowsSystem(recordShellCall);
+    system->setOwnerWindow(0x1234);
+    Session s;
+    s.programDir = "C:\\Program Files\\Quillon";
+    s.view.setText("Text9", "C:\\Users\\B\xC3\xBCro\\Pr\xC3\xBC"
+                            "fstand\\CO_station.eds");
+    test::ScriptedDialogs dialogs;
+    ShowEds(s, dialogs, *system);
+    EXPECT_EQ(s_lastCall.owner, reinterpret_cast<void*>(std::uintptr_t{0x1234}));
+    EXPECT_EQ(s_lastCall.verb, L"Open");
+    EXPECT_EQ(s_lastCall.file, L"Notepad.exe");
+    EXPECT_EQ(s_lastCall.parameters, L"C:\\Users\\B\u00FCro\\Pr\u00FC"
+                                     L"fstand\\CO_station.eds");
+    EXPECT_EQ(s_lastCall.directory, L"C:\\Program Files\\Quillon");
+    EXPECT_EQ(s_lastCall.show, 1);
+    EXPECT_TRUE(dialogs.notices.empty());
+
+    // A shell that cannot start Notepad (a result of 32 or less) is reported.
+    s.view.setText("Text9", "fails");
+    ShowEds(s, dialogs, *system);
+    EXPECT_EQ(dialogs.notices,
+              std::vector<std::string>{NoTextViewerMessage + std::string("fails.")});
+}
+
+TEST(WindowsSettings, DriveLettersBackslashesAndDefaultFolders)
+{
+    // Written by a Windows editor: Latin-1 text, backslashes, drive letters.
+    const auto r = parseSettings("[Projectpath]\r\nD:\\Stationen\\B\xFCro\\\r\n"
+                                 "[Resourcepath]\r\n\r\n[EDSFilepath]\r\n\r\n",
+                                 "Quillon.ini", "C:\\Program Files\\Quillon");
+    ASSERT_TRUE(r.ok) << r.error.detail;
+    EXPECT_EQ(r.settings.projectPath, "D:\\Stationen\\B\xC3\xBCro\\");
+    EXPECT_EQ(r.settings.resourcePath, "C:\\Program Files\\Quillon\\Resources\\");
+    EXPECT_EQ(r.settings.edsFilePath, "C:\\Program Files\\Quillon\\EDSFiles\\");
+}
+
+TEST(WindowsProject, SavesTheBytesOtherSystemsRead)
+{
+    // The script names where to save; it then reads the file with the Linux build.
+    const std::string path = environment("QUILLON_SAVE_PROJECT_TO");
+    if (path.empty())
+        GTEST_SKIP() << "needs QUILLON_SAVE_PROJECT_TO from tests/windows/wine_checks.sh";
+    Session s;
+    s.ClusterSlots[0] = headRecord();
+    s.ClusterSlots[1] = {"KD236.wmf", 4, 0, 0, 0, "OVN_KD236.eds", 4};
+    s.ClusterSlots[2] = {"KA224.wmf", 0, 0, 8, 0, "OVN_KA224.eds", 8};
+    s.UsedCount = 3;
+    test::ScriptedDialogs dialogs;
+    dialogs.thenChooseFile(path);
+    SaveConfiguration(s, dialogs);
+    EXPECT_FALSE(s.ConfigurationModified);
+    EXPECT_TRUE(dialogs.done());
+}
+
+} // namespace
+} // namespace quillon
