@@ -1,4 +1,5 @@
 option(QUILLON_BUILD_UI "Build the Qt windows" ON)
+option(QUILLON_BUILD_CLI "Build quillon-cli (needs nlohmann-json)" ON)
 option(QUILLON_BUILD_TESTS "Build the tests" ON)
 option(QUILLON_BUILD_BENCHMARKS "Build the Google Benchmark programs" OFF)
 option(QUILLON_BUILD_FUZZERS "Build the libFuzzer targets (clang only)" OFF)
