@@ -8,18 +8,7 @@ namespace quillon {
 
 std::string jsonText(std::string_view latin1)
 {
-    std::string utf8;
-    utf8.reserve(latin1.size());
-    for (const char c : latin1) {
-        const auto code = static_cast<unsigned char>(c);
-        if (code < 0x80) {
-            utf8.push_back(c);
-        } else {
-            utf8.push_back(static_cast<char>(0xC0 | (code >> 6)));
-            utf8.push_back(static_cast<char>(0x80 | (code & 0x3F)));
-        }
-    }
-    return utf8;
+    return latin1ToUtf8(latin1);
 }
 
 std::string jsonPath(const std::string& path)

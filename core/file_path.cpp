@@ -94,22 +94,25 @@ std::string pathToFileText(std::string_view path)
     return text;
 }
 
-std::string fileTextToPath(std::string_view text)
+std::string latin1ToUtf8(std::string_view text)
 {
-    if (isValidUtf8(text))
-        return std::string(text);
-    std::string path;
-    path.reserve(text.size() * 2);
+    std::string utf8;
+    utf8.reserve(text.size() * 2);
     for (const char c : text) {
         const auto code = static_cast<unsigned char>(c);
         if (code < 0x80) {
-            path.push_back(c);
+            utf8.push_back(c);
         } else {
-            path.push_back(static_cast<char>(0xC0 | (code >> 6)));
-            path.push_back(static_cast<char>(0x80 | (code & 0x3F)));
+            utf8.push_back(static_cast<char>(0xC0 | (code >> 6)));
+            utf8.push_back(static_cast<char>(0x80 | (code & 0x3F)));
         }
     }
-    return path;
+    return utf8;
+}
+
+std::string fileTextToPath(std::string_view text)
+{
+    return isValidUtf8(text) ? std::string(text) : latin1ToUtf8(text);
 }
 
 } // namespace quillon

@@ -29,6 +29,9 @@ namespace quillon {
 // editor on this desktop wrote it so; anything else is Latin-1 and is converted to UTF-8.
 [[nodiscard]] std::string fileTextToPath(std::string_view text);
 
+// Latin-1 text as UTF-8, character for character.
+[[nodiscard]] std::string latin1ToUtf8(std::string_view text);
+
 // True when `text` is well-formed UTF-8 (no overlong forms, no surrogates, at most U+10FFFF).
 [[nodiscard]] bool isValidUtf8(std::string_view text);
 
