@@ -3,6 +3,7 @@
 #include <QAction>
 #include <QApplication>
 #include <QFileInfo>
+#include <QLineEdit>
 #include <QListWidget>
 #include <QMessageBox>
 #include <QPushButton>
@@ -20,6 +21,7 @@
 #include "iomap/eds_export.h"
 #include "tests/fakes/scripted_dialogs.h"
 #include "tests/fakes/temp_station.h"
+#include "ui/colours.h"
 #include "ui/io_grid_table.h"
 #include "ui/main_window.h"
 #include "ui/map_list_window.h"
@@ -264,6 +266,29 @@ private Q_SLOTS:
 
         QTRY_COMPARE_WITH_TIMEOUT(textOf("Label2"), QStringLiteral("Date: 2009-06-30"), 2500);
         QCOMPARE(textOf("Label1"), QStringLiteral("Time: 21:05:09"));
+    }
+
+    void startUp_paintsTheHeadingsAndTextsOnTheWindowColour()
+    {
+        start();
+        const QColor window = fromColourRef(WindowBackColour);
+        QStringList names = {"Text2",   "Text3",   "Text5",  "Text7",  "Text8_0",
+                             "Text8_1", "Text9",   "Text10", "Text18", "Text24",
+                             "Option1", "Option2", "Text11", "Text23", "Text26",
+                             "Label1",  "Label2",  "Text27", "Text25", "EDS_client"};
+        for (int i = 0; i < 8; ++i)
+            names << QStringLiteral("Text28_%1").arg(i);
+        for (const QString& name : names) {
+            auto* widget = m_window->findChild<QWidget*>(name);
+            QVERIFY2(widget, qPrintable(name));
+            // The project box paints its text area; the others their background.
+            const QPalette::ColorRole role =
+                qobject_cast<QLineEdit*>(widget) ? QPalette::Base : widget->backgroundRole();
+            QVERIFY2(widget->palette().color(role) == window, qPrintable(name));
+        }
+        // The hint box keeps its own colours.
+        QCOMPARE(control<QWidget>("Text1")->palette().color(QPalette::Base),
+                 fromColourRef(HintBackColour));
     }
 
     void beforeAConfiguration_clicksDoNothingAndAddsAreRefused()
