@@ -130,7 +130,12 @@ int runParamsCommand(CliContext& context, const std::vector<std::string>& args)
         }
     }
     const std::string output = optionValue(parsed.options, "--output").value_or(edsPath);
-    if (editor.saveEds(session, *edsText, output) != ParameterEditor::SaveResult::Saved) {
+    switch (editor.saveEds(session, dialogs, *edsText, output)) {
+    case ParameterEditor::SaveResult::Saved:
+        break;
+    case ParameterEditor::SaveResult::TooManyValues:
+        return ExitRefused; // the window's message has been shown; nothing is written
+    default:
         context.err << "quillon-cli: cannot write " << output << "\n";
         return ExitRefused;
     }
