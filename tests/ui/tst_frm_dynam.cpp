@@ -210,10 +210,10 @@ private Q_SLOTS:
         // Picked from the list: the choice's own value.
         const auto pick = [range](int index) {
             range->showPopup();
-            QTRY_VERIFY(range->view()->isVisible());
+            QTRY_VERIFY_WITH_TIMEOUT(range->view()->isVisible(), 30000);
             range->view()->setCurrentIndex(range->model()->index(index, 0));
             QTest::keyClick(range->view(), Qt::Key_Return);
-            QTRY_VERIFY(!range->view()->isVisible());
+            QTRY_VERIFY_WITH_TIMEOUT(!range->view()->isVisible(), 30000);
         };
         pick(3);
         QCOMPARE(record.ValueNumber, 5);
