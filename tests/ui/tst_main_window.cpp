@@ -383,7 +383,7 @@ private Q_SLOTS:
         QPointer<MapListWindow> first = list;
         click("Command14");
         QVERIFY(m_window->mapListWindow() && m_window->mapListWindow() != first);
-        QTRY_VERIFY(first.isNull());
+        QTRY_VERIFY_WITH_TIMEOUT(first.isNull(), 30000);
 
         addModule(KD218);
         QVERIFY(!m_window->mapListWindow());

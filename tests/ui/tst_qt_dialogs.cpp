@@ -126,8 +126,11 @@ private Q_SLOTS:
             filters = dialog->nameFilters();
             presetName = fileNameShown(dialog);
             // Typed into the name box, as a user does, and accepted once the dialog has taken it.
-            if (auto* name = dialog->findChild<QLineEdit*>(QStringLiteral("fileNameEdit")))
+            // (QFileDialog::selectFile leaves the box alone while it has the focus.)
+            if (auto* name = dialog->findChild<QLineEdit*>(QStringLiteral("fileNameEdit"))) {
+                name->setFocus();
                 name->setText(QStringLiteral("CO_station.eds"));
+            }
             (void)QTest::qWaitFor([&] { return dialog->selectedFiles() == QStringList{target}; },
                                   20000);
             QMetaObject::invokeMethod(dialog, "accept", Qt::DirectConnection);
