@@ -1,3 +1,5 @@
+#include <filesystem>
+#include <functional>
 #include <gtest/gtest.h>
 #include <random>
 #include <sstream>
@@ -153,6 +155,11 @@ protected:
         if (!project.complete || inProject != shownModules())
             out << "the project file lists other modules; ";
 
+        // Generating both EDS is the slow part: a cluster already checked is not generated again.
+        const std::string cluster = writeProjectText(s.ClusterSlots) + std::to_string(s.UsedCount);
+        if (!out.str().empty() || cluster == generatedFor)
+            return out.str();
+        generatedFor = cluster;
         std::string expectedName = "K310";
         for (const std::string& model : shownModules())
             expectedName += (expectedName == "K310" ? "-" : "+") + model;
@@ -172,6 +179,7 @@ protected:
     test::ScriptedDialogs dialogs;
     Session s;
     TemplateStore templates{QUILLON_RESOURCES "/Resources/"};
+    std::string generatedFor; // the cluster whose EDS were checked last
 };
 
 // Clear selected and Remove gaps leave the refill pending; Clear all, a new selection and an Add
@@ -248,6 +256,35 @@ TEST_F(SampleStation, OnlyTheStillSelectedGapIsRefilled)
     EXPECT_EQ(inconsistencies(), "");
 }
 
+// Whatever replaces the cluster gives up a refill that was waiting for a gap in the old one.
+TEST_F(SampleStation, ReplacingTheClusterGivesUpAPendingRefill)
+{
+    const std::string project = station.dir() + "/Projects/two.edp";
+    const std::pair<const char*, std::function<void()>> replacements[] = {
+        {"Clear all", [this] { ClearAll(s); }},
+        {"Remove gaps", [this] { RemoveGaps(s); }},
+        {"New configuration", [this] { NewConfiguration(s, dialogs); }},
+        {"Load", [this, &project] {
+             dialogs.thenChooseFile(project);
+             LoadConfiguration(s, dialogs);
+         }}};
+    for (const auto& [name, replace] : replacements) {
+        SCOPED_TRACE(name);
+        ASSERT_TRUE(startUp(s, dialogs));
+        openNew(FieldbusProtocol::DeviceNet);
+        add(KD214);
+        add(KA224);
+        test::TempStation::writeFile(project, writeProjectText(s.ClusterSlots));
+        add(KD414);
+        SelectSlot(s, 2);
+        ClearSelected(s);
+        ASSERT_TRUE(s.SelectedSlotEmpty);
+        replace();
+        EXPECT_FALSE(s.SelectedSlotEmpty);
+        EXPECT_EQ(inconsistencies(), "");
+    }
+}
+
 // Insert before a free position at or after the end places the module where Add would.
 TEST_F(SampleStation, InsertBeforeAFreePositionBehindTheModulesAppends)
 {
@@ -318,44 +355,65 @@ TEST_F(SampleStation, RandomEditingKeepsEveryViewOfTheClusterInStep)
     const std::string project = station.dir() + "/Projects/random.edp";
 
     for (int run = 0; run < 150; ++run) {
+        std::filesystem::remove(project);
+        int savedGaps = 0;
         ASSERT_TRUE(startUp(s, dialogs));
         openNew(pick(2) == 0 ? FieldbusProtocol::DeviceNet : FieldbusProtocol::CanOpen);
-        std::string trail;
-        for (int step = 0; step < 30; ++step) {
-            const int op = pick(20);
+        std::string trail = "adds ";
+        for (int k = pick(8); k > 0; --k) {
+            const int row = pick(SampleCatalogueSize);
+            trail += std::to_string(row) + " ";
+            add(row);
+        }
+        trail += "then ";
+        for (int step = 0; step < 40; ++step) {
+            // Weighted towards filling the cluster and clearing in it, so that most steps start
+            // from several modules, often with gaps.
+            const int op = pick(32);
             // Only what the user can click: a command whose button is off is not run.
             const auto on = [this](const char* button) { return s.view.isEnabled(button); };
             trail += std::to_string(op) + " ";
-            const int gapsBefore = gapCount();
-            if (op < 4) {
+            int gapsBefore = gapCount();
+            const bool clearing = op >= 22 && op <= 26;
+            bool dropsRefill = false;
+            if (op <= 4) {
                 SelectCatalogueEntry(s, dialogs, pick(SampleCatalogueSize));
-            } else if (op < 9) {
+            } else if (op <= 10) {
                 SelectSlot(s, pick(8));
-            } else if (op < 12) {
+            } else if (op <= 18) {
                 if (on("Command7"))
                     AddModule(s, dialogs);
-            } else if (op < 14) {
+            } else if (op <= 21) {
                 if (on("Command11"))
                     InsertBeforeSelected(s, dialogs);
-            } else if (op < 16) {
+            } else if (clearing) {
                 if (on("Command8"))
                     ClearSelected(s);
-            } else if (op == 16) {
-                if (on("Command6"))
+            } else if (op == 27) {
+                dropsRefill = on("Command6");
+                if (dropsRefill)
                     ClearAll(s);
-            } else if (op == 17) {
-                if (on("Command10"))
+            } else if (op <= 29) {
+                dropsRefill = on("Command10");
+                if (dropsRefill)
                     RemoveGaps(s);
-            } else if (op == 18) {
+            } else if (op == 30) {
+                dropsRefill = true;
                 NewConfiguration(s, dialogs);
-            } else {
-                // Saved and loaded back: the load keeps the selection but drops a pending refill.
+            } else if (pick(2) == 0) {
+                // Saved now, loaded some steps later over another cluster.
                 test::TempStation::writeFile(project, writeProjectText(s.ClusterSlots));
+                savedGaps = gapCount();
+            } else if (std::filesystem::exists(project)) {
+                dropsRefill = true;
                 dialogs.thenChooseFile(project);
                 LoadConfiguration(s, dialogs);
+                gapsBefore = savedGaps; // a file saved with a gap brings it back
             }
+            // A refill waits only for the gap Clear selected just made.
+            ASSERT_FALSE(dropsRefill && s.SelectedSlotEmpty) << "after operations " << trail;
             // Only Clear selected of a module before the last one makes a gap.
-            ASSERT_LE(gapCount(), gapsBefore + (op == 14 || op == 15 ? 1 : 0))
+            ASSERT_LE(gapCount(), gapsBefore + (clearing ? 1 : 0))
                 << "run " << run << " after operations " << trail;
             const std::string wrong = inconsistencies();
             ASSERT_EQ(wrong, "") << "run " << run << " after operations " << trail;
