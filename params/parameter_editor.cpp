@@ -145,9 +145,8 @@ void ParameterEditor::readNamesAndLimits(const std::vector<std::string>& lines, 
     }
     if (!incomplete.empty()) {
         dialogs.notice("Parameter entries of the EDS-File lack lines: " + incomplete +
-                           "! A parameter without its DefaultValue= line is neither read nor "
-                           "saved; a missing limit bounds nothing.",
-                       incomplete);
+                       "! A parameter without its DefaultValue= line is neither read nor saved; a "
+                       "missing limit bounds nothing.");
     }
 }
 
