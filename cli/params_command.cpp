@@ -285,8 +285,11 @@ int runParamsCommand(CliContext& context, const std::vector<std::string>& args)
     }
     const std::string output = optionValue(parsed.options, "--output").value_or(edsPath);
     const auto text = editor.savedText(session, *edsText, fileNameLineFor(output));
-    if (!text)
+    if (!text) {
+        // The editor took the file, so only its number of values can stand in the way.
+        report(context, edsPath, TooManyValuesMessage);
         return ExitRefused;
+    }
     return writeOutput(context, output, *text) ? ExitSuccess : ExitRefused;
 }
 

@@ -38,12 +38,14 @@ void addBytes(ByteCounts& used, const ModuleInfo& m, int sign)
         used[static_cast<std::size_t>(k)] += sign * b[static_cast<std::size_t>(k)];
 }
 
-// Puts the previewed module at a position and counts its bytes.
+// Puts a catalogue module at a position and counts its bytes. The position shows the module's
+// own picture, the one the preview showed when it was clicked: after a new configuration or a
+// load the preview is empty while the module last clicked can still be inserted.
 void placeModule(Session& s, int position, const ModuleInfo& module)
 {
     const auto pos = static_cast<std::size_t>(position);
     addBytes(s.UsedBytes, module, +1);
-    s.view.slotPicture[pos] = s.view.previewPicture;
+    s.view.slotPicture[pos] = s.gstrResourcePath + module.PictureFile;
     s.ClusterSlots[pos] = module;
 }
 
@@ -58,6 +60,29 @@ void refreshKeepingHint(Session& s)
     const std::string kept = s.view.text("Text1");
     RefreshIoMap(s);
     s.view.setText("Text1", kept);
+}
+
+// Nothing is selected any more: the border goes, a pending refill is given up, and the two
+// commands that act on the selection are switched off.
+void dropSelection(Session& s)
+{
+    if (validModulePosition(s.SelectedSlot))
+        s.view.slotBorder[static_cast<std::size_t>(s.SelectedSlot)] = false;
+    s.SelectedSlot = 0;
+    s.SelectedSlotEmpty = false;
+    s.view.enable("Command8", false);
+    s.view.enable("Command11", false);
+}
+
+// The index after the last occupied module position (1 when only the head stands): where the
+// next append goes.
+int endOfModules(const Session& s)
+{
+    for (int i = 7; i >= 1; --i) {
+        if (!s.ClusterSlots[static_cast<std::size_t>(i)].isFree())
+            return i + 1;
+    }
+    return 1;
 }
 
 void discardEditor(Session& s)
@@ -162,6 +187,8 @@ void NewConfiguration(Session& s, Dialogs& dialogs)
     s.UsedBytes = {2, 1, 0, 0};
     showUsedBytes(s);
     s.UsedCount = 1;
+    // The selection stays, but the position a refill was waiting for is gone with the cluster.
+    s.SelectedSlotEmpty = false;
     s.ConfigurationOpen = true;
     v.setText("Text9", "*** New Project ***");
     s.ProjectName = v.text("Text9");
@@ -212,16 +239,16 @@ void SelectSlot(Session& s, int position)
         return;
     ViewModel& v = s.view;
     if (position == s.SelectedSlot) {
-        v.slotBorder[static_cast<std::size_t>(position)] = false;
-        s.SelectedSlot = 0;
-        v.enable("Command8", false);
-        v.enable("Command11", false);
+        dropSelection(s);
         return;
     }
     if (validModulePosition(s.SelectedSlot))
         v.slotBorder[static_cast<std::size_t>(s.SelectedSlot)] = false;
     v.slotBorder[static_cast<std::size_t>(position)] = true;
     s.SelectedSlot = position;
+    // A refill goes only to the position Clear selected emptied, and only while it stays
+    // selected; anything else would place a module behind free positions.
+    s.SelectedSlotEmpty = false;
     v.enable("Command8", true);
     if (s.CatalogueChosen)
         v.enable("Command11", true);
@@ -233,22 +260,16 @@ void AddModule(Session& s, Dialogs& dialogs)
     const ModuleInfo& module = s.ModuleCatalogue[static_cast<std::size_t>(
         std::clamp(s.CatalogueIndex, 0, CatalogueCapacity - 1))];
 
-    // A refill goes only into a position that is really free, so a module that stands at a
-    // newly selected position is never overwritten with its bytes still counted.
+    // A refill goes only into the gap Clear selected left, which lies before the last module.
     const bool refill = validModulePosition(s.SelectedSlot) && s.SelectedSlotEmpty &&
+                        s.SelectedSlot < s.UsedCount &&
                         s.ClusterSlots[static_cast<std::size_t>(s.SelectedSlot)].isFree();
     if (refill) {
         if (const char* message = exceededLimitMessage(s.UsedBytes, module, s.ActiveLimits)) {
             dialogs.notice(message);
         } else {
             placeModule(s, s.SelectedSlot, module);
-            v.slotBorder[static_cast<std::size_t>(s.SelectedSlot)] = false;
-            // Keeps "positions at and above UsedCount are free" when the refilled position lay
-            // beyond the last module.
-            s.UsedCount = std::max(s.UsedCount, s.SelectedSlot + 1);
-            s.SelectedSlotEmpty = false;
-            s.SelectedSlot = 0;
-            v.enable("Command11", false);
+            dropSelection(s);
         }
     } else if (s.UsedCount >= 8) {
         dialogs.notice(NoMoreFreeSlotsMessage);
@@ -268,8 +289,10 @@ void InsertBeforeSelected(Session& s, Dialogs& dialogs)
 {
     ViewModel& v = s.view;
     const int selected = s.SelectedSlot;
-    if (!validModulePosition(selected))
+    if (!validModulePosition(selected)) {
+        dropSelection(s);
         return;
+    }
     const ModuleInfo& module = s.ModuleCatalogue[static_cast<std::size_t>(
         std::clamp(s.CatalogueIndex, 0, CatalogueCapacity - 1))];
 
@@ -278,31 +301,32 @@ void InsertBeforeSelected(Session& s, Dialogs& dialogs)
     } else if (const char* message = exceededLimitMessage(s.UsedBytes, module, s.ActiveLimits)) {
         dialogs.notice(message);
     } else {
-        for (int j = s.UsedCount - 1; j >= selected; --j) {
+        // Before a free position behind the last module there is nothing to move: the module
+        // goes where an append would put it, so no free position is left in front of it.
+        const int at = std::min(selected, s.UsedCount);
+        for (int j = s.UsedCount - 1; j >= at; --j) {
             const auto from = static_cast<std::size_t>(j);
             s.ClusterSlots[from + 1] = s.ClusterSlots[from];
             v.slotPicture[from + 1] = v.slotPicture[from];
         }
-        placeModule(s, selected, module);
+        placeModule(s, at, module);
         showUsedBytes(s);
-        // Inserting at a free position beyond the last module counts as appending there.
-        s.UsedCount = std::max(s.UsedCount + 1, selected + 1);
+        ++s.UsedCount;
         v.enable("Command6", true);
         v.enable("Command5", false);
         refreshKeepingHint(s);
     }
-    v.slotBorder[static_cast<std::size_t>(selected)] = false;
-    s.SelectedSlot = 0;
-    v.enable("Command8", false);
-    v.enable("Command11", false);
+    dropSelection(s);
 }
 
 void ClearSelected(Session& s)
 {
     ViewModel& v = s.view;
     const int selected = s.SelectedSlot;
-    if (!validModulePosition(selected))
+    if (!validModulePosition(selected)) {
+        dropSelection(s);
         return;
+    }
     const auto pos = static_cast<std::size_t>(selected);
     v.enable("Command10", true);
     v.enable("Command11", false);
@@ -319,19 +343,14 @@ void ClearSelected(Session& s)
         addBytes(s.UsedBytes, s.ClusterSlots[pos], -1);
     showUsedBytes(s);
 
-    int firstFree = 0;
-    for (int i = 1; i <= 7; ++i) {
-        if (s.ClusterSlots[static_cast<std::size_t>(i)].isFree()) {
-            firstFree = i;
-            break;
-        }
-    }
-    for (int i = std::max(firstFree, 1); i <= 7; ++i) {
-        if (!s.ClusterSlots[static_cast<std::size_t>(i)].isFree())
-            return; // a gap in the middle: the next Add refills it
-    }
-    s.UsedCount = firstFree;
-    s.SelectedSlot = 0;
+    // A module behind the emptied position makes it a gap: it stays selected and the next Add
+    // refills it, and until then the cluster keeps its length and the grid what it showed.
+    if (endOfModules(s) > selected)
+        return;
+    // Otherwise the cluster now ends at its last module, even when an earlier gap lies before
+    // it, so no free position is ever left at its end.
+    s.UsedCount = endOfModules(s);
+    dropSelection(s);
     refreshKeepingHint(s);
 }
 
@@ -348,7 +367,7 @@ void ClearAll(Session& s)
     s.UsedBytes = {2, 1, 0, 0};
     RefreshIoMap(s);
     v.setText("Text1", ConfigurationControlsHint);
-    s.SelectedSlot = 0;
+    dropSelection(s);
     showUsedBytes(s);
 }
 
@@ -379,7 +398,7 @@ void RemoveGaps(Session& s)
     RefreshIoMap(s);
     v.enable("Command10", false);
     v.enable("Command6", true);
-    s.SelectedSlot = 0;
+    dropSelection(s);
 }
 
 void GridHint(Session& s)

@@ -27,16 +27,21 @@ void NewConfiguration(Session& session, Dialogs& dialogs);
 void SelectCatalogueEntry(Session& session, Dialogs& dialogs, int index);
 
 // Image2(position) click: selects or deselects a module position (1..7); the head cannot be
-// selected.
+// selected. Selecting another position gives up a refill that Clear selected left pending.
 void SelectSlot(Session& session, int position);
 
-// Command7: refills the cleared selected position, or appends at the next free one, under the
-// four byte limits.
+// Command7: refills the gap that Clear selected left while that position is still selected, or
+// appends after the last module, under the four byte limits.
 void AddModule(Session& session, Dialogs& dialogs);
 
-// Command11, Command8, Command6, Command10.
+// Command11: puts the module before the selected position, moving it and those behind it one
+// place back; before a free position behind the last module it appends instead. Drops the
+// selection whatever happens.
 void InsertBeforeSelected(Session& session, Dialogs& dialogs);
+// Command8: empties the selected position. A module behind it makes it a gap, which stays
+// selected for a refill; otherwise the cluster ends at its last module and the selection goes.
 void ClearSelected(Session& session);
+// Command6, Command10; both drop the selection.
 void ClearAll(Session& session);
 void RemoveGaps(Session& session);
 

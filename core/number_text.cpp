@@ -190,9 +190,10 @@ std::optional<double> limitNumber(std::string_view text)
 TypedEntry readTypedEntry(const std::string& typed)
 {
     TypedEntry entry;
-    const auto marker = typed.find("16#");
-    if (marker != std::string::npos) {
-        entry.text = "&H" + typed.substr(marker + 3) + "&";
+    // The form is meant to be typed at the start; wherever the marker stands, the first three
+    // characters are what is dropped, so anything typed before it spoils the number.
+    if (typed.find("16#") != std::string::npos) {
+        entry.text = "&H" + typed.substr(3) + "&";
     } else {
         entry.text = typed;
     }

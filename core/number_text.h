@@ -33,7 +33,8 @@ namespace quillon {
 [[nodiscard]] std::optional<double> limitNumber(std::string_view text);
 
 // A value as typed into a Value box. "16#" introduces a 32-bit hexadecimal number: the text after
-// it becomes "&H" + digits + "&" (so 16#FF is 255 and 16#FFFFFFFF is -1). Anything else goes
+// the first three characters becomes "&H" + digits + "&" (so 16#FF is 255 and 16#FFFFFFFF is -1;
+// " 16#1F" keeps "#1F" and gives 0). Anything else goes
 // through convertLeadingNumber, so a typed "&H" form is hexadecimal too and a text that is no
 // number gives 0.
 struct TypedEntry

@@ -73,6 +73,7 @@ bool startUp(Session& s, Dialogs& dialogs)
     view.setText("Text9", "none");
     s.ConfigurationOpen = false;
     s.SelectedSlot = 0;
+    s.SelectedSlotEmpty = false;
     s.UsedCount = 1;
     s.Protocol = FieldbusProtocol::None;
     s.gstrActEDS.clear();

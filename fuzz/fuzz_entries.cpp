@@ -197,8 +197,7 @@ std::string templateGeneration(std::string_view data)
 std::string edsParameters(std::string_view data)
 {
     const std::vector<std::string> lines = splitLines(data);
-    (void)readParameterNames(lines);
-    const PerSlot<std::string> values = readParameterValues(lines);
+    const PerSlot<EdsParameterEntry> values = readParameterObjects(lines).slots;
     (void)scanModuleSlots(lines);
 
     // New defaults for some parameters, among them the extremes of 32 bits.
@@ -215,10 +214,13 @@ std::string edsParameters(std::string_view data)
                 newValues[i].push_back(static_cast<std::int32_t>(seed));
         }
     }
-    const std::string saved = rewriteEds(lines, newValues, FixedNow, "C:\\EDS\\CO_fuzz.eds");
-    // Saving rewrites lines in place and ends the text with one more line end.
-    if (splitLines(saved).size() != lines.size() + 1)
+    const auto saved = rewriteEds(lines, newValues, FixedNow, "C:\\EDS\\CO_fuzz.eds");
+    // Saving rewrites lines in place and ends the text with one more line end; a file with more
+    // values than the editor has rows is not saved at all.
+    if (saved && splitLines(*saved).size() != lines.size() + 1)
         return "saving changed the number of lines";
+    if (!saved && lines.size() <= static_cast<std::size_t>(MaxParameterRows))
+        return "a file too short to hold that many values was refused";
     return {};
 }
 

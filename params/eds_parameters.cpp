@@ -41,75 +41,100 @@ std::size_t findLine(const std::vector<std::string>& lines, std::size_t from, st
     return lines.size();
 }
 
-// Walks the lines of the parameter objects the readers look at, skipping object headers and
-// entry-count sub-entries, and hands each to `visit` with the 0-based slot it belongs to.
-// False when there is no "[2600]" line.
-template <class Visit> bool walkParameterObjects(const std::vector<std::string>& lines, Visit visit)
+// Where a line of the parameter objects belongs: the 0-based slot and the 0-based parameter
+// entry within it; entry -1 for lines outside any parameter entry (object headers, entry counts).
+struct LinePlace
+{
+    int slot = 0;
+    int entry = -1;
+};
+
+// Walks the lines of the parameter objects, skipping object headers and entry-count sub-entries,
+// and hands each line of a parameter entry to `visit` with its line index and place. False when
+// there is no "[2600]" line.
+template <class Visit> bool walkParameterEntries(const std::vector<std::string>& lines, Visit visit)
 {
     const std::size_t n = lines.size();
     std::size_t i = findLine(lines, 0, "[2600]");
     if (i == n)
         return false;
     i += HeaderLines;
-    int slot = 0;
+    std::array<int, EditorSlotCount> entries{};
+    LinePlace place;
     while (++i < n) {
-        std::string_view line = lines[i];
-        if (const int s = objectHeaderSlot(line); s >= 0) {
-            slot = s;
+        if (const int s = objectHeaderSlot(lines[i]); s >= 0) {
+            place = {s, -1};
             i += HeaderLines;
             if (i >= n)
                 break;
-            line = lines[i];
         }
-        if (contains(line, "[3000]"))
+        if (contains(lines[i], "[3000]"))
             break;
-        if (contains(line, "sub0")) {
+        if (contains(lines[i], "sub0")) {
+            place.entry = -1;
             i += EntryCountLines;
             if (i >= n)
                 break;
-            line = lines[i];
         }
-        visit(slot, line);
+        if (!lines[i].empty() && lines[i].front() == '[')
+            place.entry = entries[static_cast<std::size_t>(place.slot)]++;
+        if (place.entry >= 0)
+            visit(i, place);
     }
     return true;
 }
 
+// Sets `field` from the first line holding `key`: the line less its first `skip` characters.
+void takeFirst(std::optional<std::string>& field, std::string_view line, std::string_view key,
+               std::size_t skip)
+{
+    if (!field && contains(line, key))
+        field = after(line, skip);
+}
+
 } // namespace
 
-EdsParameterNames readParameterNames(const std::vector<std::string>& lines)
+EdsParameterObjects readParameterObjects(const std::vector<std::string>& lines)
 {
-    EdsParameterNames result;
-    EdsParameterText current;
-    result.hasParameterObjects = walkParameterObjects(lines, [&](int slot, std::string_view line) {
-        if (contains(line, "ParameterName="))
-            current.name = after(line, NameKeyLength);
-        if (contains(line, "LowLimit="))
-            current.lowLimit = after(line, LowKeyLength);
-        if (contains(line, "HighLimit=")) {
-            current.highLimit = after(line, HighKeyLength);
-            result.slots[static_cast<std::size_t>(slot)].push_back(std::move(current));
-            current = {};
+    EdsParameterObjects result;
+    static constexpr std::string_view ValueKey = "DefaultValue=";
+    result.hasParameterObjects = walkParameterEntries(lines, [&](std::size_t i, LinePlace place) {
+        auto& entries = result.slots[static_cast<std::size_t>(place.slot)];
+        const std::string& line = lines[i];
+        if (static_cast<std::size_t>(place.entry) == entries.size()) {
+            entries.emplace_back();
+            entries.back().section = line;
         }
+        EdsParameterEntry& entry = entries.back();
+        takeFirst(entry.name, line, "ParameterName=", NameKeyLength);
+        takeFirst(entry.lowLimit, line, "LowLimit=", LowKeyLength);
+        takeFirst(entry.highLimit, line, "HighLimit=", HighKeyLength);
+        if (const auto at = line.find(ValueKey); !entry.defaultValue && at != std::string::npos)
+            entry.defaultValue = line.substr(at + ValueKey.size());
     });
     return result;
 }
 
-PerSlot<std::string> readParameterValues(const std::vector<std::string>& lines)
+std::optional<std::string> rewriteEds(const std::vector<std::string>& lines,
+                                      const PerSlot<std::optional<std::int32_t>>& values,
+                                      const DateTime& now, const std::string& path)
 {
-    PerSlot<std::string> values;
-    static constexpr std::string_view Key = "DefaultValue=";
-    (void)walkParameterObjects(lines, [&](int slot, std::string_view line) {
-        const auto at = line.find(Key);
-        if (at != std::string_view::npos)
-            values[static_cast<std::size_t>(slot)].emplace_back(line.substr(at + Key.size()));
-    });
-    return values;
-}
+    // The "DefaultValue=" line of each parameter entry, and where it belongs.
+    std::vector<LinePlace> valueLines(lines.size());
+    {
+        PerSlot<bool> found;
+        (void)walkParameterEntries(lines, [&](std::size_t i, LinePlace place) {
+            auto& seen = found[static_cast<std::size_t>(place.slot)];
+            const auto entry = static_cast<std::size_t>(place.entry);
+            if (seen.size() <= entry)
+                seen.resize(entry + 1);
+            if (!seen[entry] && contains(lines[i], "DefaultValue=")) {
+                seen[entry] = true;
+                valueLines[i] = place;
+            }
+        });
+    }
 
-std::string rewriteEds(const std::vector<std::string>& lines,
-                       const PerSlot<std::optional<std::int32_t>>& values, const DateTime& now,
-                       const std::string& path)
-{
     std::string out;
     const auto emit = [&out](std::string_view line) {
         out += line;
@@ -119,14 +144,12 @@ std::string rewriteEds(const std::vector<std::string>& lines,
     std::size_t i = 0;
 
     // The head of the file, up to and with the first parameter object's header.
-    bool reachedObjects = false;
     while (i < n) {
         std::string line = lines[i++];
         if (contains(line, "[2600]")) {
             emit(line);
             for (std::size_t m = 0; m < HeaderLines && i < n; ++m)
                 emit(lines[i++]);
-            reachedObjects = true;
             break;
         }
         if (const std::size_t p = positionOf(line, "ModificationDate="); p > 0)
@@ -138,11 +161,10 @@ std::string rewriteEds(const std::vector<std::string>& lines,
         emit(line);
     }
 
-    // The parameter objects and the rest of the file.
-    std::array<std::size_t, EditorSlotCount> counted{};
-    std::size_t slot = 0;
-    bool inObjects = reachedObjects;
+    // The parameter objects and the rest of the file, where every value line counts.
+    int valueCount = 0;
     while (i < n) {
+        std::size_t at = i;
         std::string line = lines[i++];
         if (contains(line, "sub0")) {
             emit(line);
@@ -150,18 +172,17 @@ std::string rewriteEds(const std::vector<std::string>& lines,
                 emit(lines[i++]);
             if (i >= n)
                 break;
+            at = i;
             line = lines[i++];
         }
-        if (inObjects) {
-            if (const int s = objectHeaderSlot(line); s >= 0)
-                slot = static_cast<std::size_t>(s);
-            if (contains(line, "[3000]"))
-                inObjects = false;
-        }
-        if (inObjects && contains(line, "DefaultValue=")) {
-            const std::size_t j = counted[slot]++;
-            if (j < values[slot].size() && values[slot][j])
-                line = "DefaultValue=" + std::to_string(*values[slot][j]);
+        if (contains(line, "DefaultValue=")) {
+            if (++valueCount > MaxParameterRows)
+                return std::nullopt;
+            const LinePlace place = valueLines[at];
+            const auto& slotValues = values[static_cast<std::size_t>(place.slot)];
+            const auto j = static_cast<std::size_t>(place.entry);
+            if (place.entry >= 0 && j < slotValues.size() && slotValues[j])
+                line = "DefaultValue=" + std::to_string(*slotValues[j]);
         }
         emit(line);
     }

@@ -105,21 +105,34 @@ ParameterEditor::LoadResult ParameterEditor::Form_Load(Session& session, Dialogs
 
 void ParameterEditor::readNamesAndLimits(const std::vector<std::string>& lines, Dialogs& dialogs)
 {
-    const EdsParameterNames names = readParameterNames(lines);
-    if (!names.hasParameterObjects) {
+    const EdsParameterObjects objects = readParameterObjects(lines);
+    if (!objects.hasParameterObjects) {
         dialogs.notice("The EDS-File holds no module parameters!",
                        "It has no parameter object [2600].");
         return;
     }
+    std::string incomplete;
     for (const EditorSlot& slot : m_slots) {
-        const auto& found = names.slots[static_cast<std::size_t>(slot.number - 1)];
+        const auto& found = objects.slots[static_cast<std::size_t>(slot.number - 1)];
         const int inFile = static_cast<int>(found.size());
         for (int j = 0; j < std::min(inFile, slot.parameterCount); ++j) {
             ParameterRow& row = rowAt(slot.firstRow + j);
-            const EdsParameterText& text = found[static_cast<std::size_t>(j)];
-            row.name = text.name;
-            row.minimum = text.lowLimit;
-            row.maximum = text.highLimit;
+            const EdsParameterEntry& entry = found[static_cast<std::size_t>(j)];
+            row.name = entry.name.value_or("");
+            row.minimum = entry.lowLimit.value_or("");
+            row.maximum = entry.highLimit.value_or("");
+        }
+        for (const EdsParameterEntry& entry : found) {
+            std::string lacks;
+            for (const auto& [field, key] :
+                 {std::pair{&entry.name, "ParameterName="}, std::pair{&entry.lowLimit, "LowLimit="},
+                  std::pair{&entry.highLimit, "HighLimit="},
+                  std::pair{&entry.defaultValue, "DefaultValue="}}) {
+                if (!*field)
+                    lacks += std::string(lacks.empty() ? "" : ", ") + key;
+            }
+            if (!lacks.empty())
+                incomplete += (incomplete.empty() ? "" : "; ") + entry.section + " " + lacks;
         }
         if (inFile != slot.parameterCount) {
             dialogs.notice("The EDS-File holds " + std::to_string(inFile) + " parameters for " +
@@ -130,22 +143,29 @@ void ParameterEditor::readNamesAndLimits(const std::vector<std::string>& lines, 
                            slot.caption);
         }
     }
+    if (!incomplete.empty()) {
+        dialogs.notice("Parameter entries of the EDS-File lack lines: " + incomplete +
+                       "! A parameter without its DefaultValue= line is neither read nor saved; a "
+                       "missing limit bounds nothing.");
+    }
 }
 
 void ParameterEditor::readCurrentValues(const std::vector<std::string>& lines, Dialogs& dialogs)
 {
-    const PerSlot<std::string> values = readParameterValues(lines);
+    const EdsParameterObjects objects = readParameterObjects(lines);
     std::string unreadable;
     for (const EditorSlot& slot : m_slots) {
-        const auto& found = values[static_cast<std::size_t>(slot.number - 1)];
+        const auto& found = objects.slots[static_cast<std::size_t>(slot.number - 1)];
         const int n = std::min(static_cast<int>(found.size()), slot.parameterCount);
         for (int j = 0; j < n; ++j) {
+            const auto& text = found[static_cast<std::size_t>(j)].defaultValue;
+            if (!text)
+                continue; // reported when the names were read; the row keeps its value
             ParameterRow& row = rowAt(slot.firstRow + j);
-            const std::string& text = found[static_cast<std::size_t>(j)];
-            const auto v = nearestInt32(convertLeadingNumber(text));
+            const auto v = nearestInt32(convertLeadingNumber(*text));
             if (!v) {
-                unreadable +=
-                    (unreadable.empty() ? "" : ", ") + slot.caption + " " + row.label + ": " + text;
+                unreadable += (unreadable.empty() ? "" : ", ") + slot.caption + " " + row.label +
+                              ": " + *text;
                 continue;
             }
             ParameterRecord& record = row.record;
@@ -253,15 +273,20 @@ ParameterEditor::SaveResult ParameterEditor::Command3_Click(Session& session, Di
     const auto bytes = readFileBytes(*path);
     if (!bytes)
         return SaveResult::Unreadable;
-    return saveEds(session, *bytes, *path);
+    return saveEds(session, dialogs, *bytes, *path);
 }
 
-ParameterEditor::SaveResult ParameterEditor::saveEds(Session& session, const std::string& edsText,
+ParameterEditor::SaveResult ParameterEditor::saveEds(Session& session, Dialogs& dialogs,
+                                                     const std::string& edsText,
                                                      const std::string& path)
 {
-    const auto text = savedText(session, edsText, path);
-    if (!text)
+    if (m_refused)
         return SaveResult::NotAvailable;
+    const auto text = savedText(session, edsText, path);
+    if (!text) {
+        dialogs.notice(TooManyValuesMessage, path);
+        return SaveResult::TooManyValues;
+    }
     if (!writeFileAtomically(path, *text))
         return SaveResult::WriteFailed;
     session.view.enable("Command2", true);

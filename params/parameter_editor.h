@@ -20,8 +20,9 @@ inline constexpr const char* OutOfBoundsMessage =
     "Value is out of boundaries! Value will be set to default value!";
 inline constexpr const char* EdsFileFilter = "EDS-File (*.eds)|*.eds";
 inline constexpr const char* SaveEdsDialogTitle = "Save EDS File";
-
-constexpr int MaxParameterRows = 500;
+inline constexpr const char* TooManyValuesMessage =
+    "The EDS-File holds more than 500 DefaultValue= lines after its first parameter object, more "
+    "than the parameter editor has rows! It was not saved.";
 
 // One parameter as the editor keeps it. The choice list ends at the first empty text.
 struct ParameterRecord
@@ -84,7 +85,9 @@ public:
     // Form_Load: builds the tabs and rows from the slots the main window handed over, reads the
     // parameters' names and limits from the current EDS and, for an EDS loaded by "Load existing
     // EDS", sets the defaults and reads the current values. A slot whose parameter count in the
-    // EDS differs from its module's is shown all the same, with a notice naming both counts.
+    // EDS differs from its module's is shown all the same, with a notice naming both counts; an
+    // entry lacking one of its lines is named in a notice, and one without its value line keeps
+    // the row's value, which is not saved.
     LoadResult Form_Load(Session& session, Dialogs& dialogs);
 
     // Command1 "Set Default Values": unless the main window asked to skip it, asks first; then
@@ -100,6 +103,7 @@ public:
         Unreadable,  // the chosen file could not be read: nothing written
         WriteFailed, // the file is unchanged
         NotAvailable,
+        TooManyValues, // more default values than the editor has rows: nothing written (reported)
     };
 
     // Command3 "Save EDS File": asks for the file, then rewrites it in place with the current
@@ -108,8 +112,10 @@ public:
     SaveResult Command3_Click(Session& session, Dialogs& dialogs);
 
     // The rewrite of Command3 with the EDS text given: writes `edsText`, updated, to `path` in
-    // one piece and enables the main window's export and show commands.
-    SaveResult saveEds(Session& session, const std::string& edsText, const std::string& path);
+    // one piece and enables the main window's export and show commands. A text with more values
+    // than the editor has rows is reported and nothing is written.
+    SaveResult saveEds(Session& session, Dialogs& dialogs, const std::string& edsText,
+                       const std::string& path);
 
     // The text saveEds writes, without writing it: `edsText` with the current values as the
     // defaults and `path` as its file name. nullopt when nothing can be edited.

@@ -64,17 +64,11 @@ ResourceDefaults readResourceDefaults(std::string_view text)
                 break;
             }
         }
-        // The two lines after "$ decimal places" may already end the DeviceNet part.
+        // The line after "$ decimal places" is skipped and the next one may start a choice list;
+        // neither is taken for the end of the part, which only stands between blocks.
         std::optional<std::string> enumLine;
-        bool partEnds = false;
-        if (decimalPlaces) {
-            const auto gap = reader.readLine();
-            partEnds = gap && contains(*gap, "[END_DEVNET_PART]");
-            if (gap && !partEnds) {
-                enumLine = reader.readLine();
-                partEnds = enumLine && contains(*enumLine, "[END_DEVNET_PART]");
-            }
-        }
+        if (decimalPlaces && reader.readLine())
+            enumLine = reader.readLine();
 
         if (enumLine && contains(*enumLine, "Enum")) {
             parameter.hasChoices = true;
@@ -97,8 +91,6 @@ ResourceDefaults readResourceDefaults(std::string_view text)
             }
         }
         result.parameters.push_back(std::move(parameter));
-        if (partEnds)
-            break;
     }
     return result;
 }

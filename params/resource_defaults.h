@@ -35,8 +35,8 @@ struct ResourceDefaults
 // skipped and three comma-separated items follow: minimum, maximum and default, of which only the
 // default is used. After the line holding "$ decimal places" and one more line, a line holding
 // "Enum" starts a choice list: triples of value, quoted text and separator, ended by the triple
-// whose separator is ";". The end-of-part line also counts when it stands right after
-// "$ decimal places", where no block can go on. Fails, naming the line, on a default or choice
+// whose separator is ";". The end-of-part line is looked for only between blocks, not among the
+// two lines read after "$ decimal places". Fails, naming the line, on a default or choice
 // value that is no number (or no 16-bit number for a choice), a list of more than 81 choices, or a
 // file that ends inside a block's numbers or a choice list.
 [[nodiscard]] ResourceDefaults readResourceDefaults(std::string_view text);

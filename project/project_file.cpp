@@ -224,12 +224,25 @@ LoadOutcome loadConfigurationText(Session& s, Dialogs& dialogs, const std::strin
     s.view.enable("Command4", true);
     s.view.previewPicture.clear();
     s.UsedBytes = {0, 0, 0, 0};
+    s.UsedCount = 1;
+    // The selection stays, but a refill it waited for belonged to the cluster now replaced.
+    s.SelectedSlotEmpty = false;
+
+    // A broken record ends the load with the records before it; the positions from it on are
+    // left free, so the cluster, its pictures and its byte totals hold the same modules.
+    const auto abandonFrom = [&s](std::size_t first) {
+        for (auto j = first; j < static_cast<std::size_t>(ProjectRecordCount); ++j) {
+            s.ClusterSlots[j].PictureFile.clear();
+            s.view.slotPicture[j].clear();
+        }
+    };
 
     // The records, in position order; a failure keeps what was taken over before it.
     for (int i = 0; i < ProjectRecordCount; ++i) {
         const auto index = static_cast<std::size_t>(i);
         s.view.slotPicture[index].clear();
         if (index >= parsed.records.size()) {
+            abandonFrom(index);
             return failedLoad(s, LoadStatus::Broken, path,
                               path + ", line " + std::to_string(parsed.failedLine) + ": " +
                                   parsed.error);
@@ -243,6 +256,7 @@ LoadOutcome loadConfigurationText(Session& s, Dialogs& dialogs, const std::strin
             for (std::size_t k = 0; k < sum.size(); ++k) {
                 sum[k] += counts[k];
                 if (sum[k] < INT16_MIN || sum[k] > INT16_MAX) {
+                    abandonFrom(index);
                     return failedLoad(s, LoadStatus::Broken, path,
                                       path + ", position " + std::to_string(i) +
                                           ": byte totals out of range");

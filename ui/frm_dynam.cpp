@@ -169,6 +169,9 @@ void FrmDynam::buildRows()
 void FrmDynam::connectRow(int k)
 {
     QComboBox* combo = m_rows[static_cast<std::size_t>(k - 1)].value;
+    // An editable combo box activates the entry whose text was typed when its line edit is left;
+    // a typed entry is read as a number instead, so only a pick from the list activates.
+    QObject::disconnect(combo->lineEdit(), &QLineEdit::editingFinished, combo, nullptr);
     connect(combo, &QComboBox::editTextChanged, this, [this, k](const QString& text) {
         if (!m_rendering)
             m_editor.Combo0_Change(k, toBytes(text));

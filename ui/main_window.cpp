@@ -79,14 +79,16 @@ QLabel* heading(const QString& name, const QString& text, QWidget* parent)
     return label;
 }
 
-// A read-only text box with the white background of a text box.
-QLabel* textBox(const QString& name, const QString& text, QWidget* parent)
+// A read-only text box, framed, with the white background of a text box unless it sits on the
+// window's colour.
+QLabel* textBox(const QString& name, const QString& text, QWidget* parent,
+                const QColor& background = Qt::white)
 {
     auto* label = heading(name, text, parent);
     label->setFrameStyle(QFrame::Panel | QFrame::Sunken);
     label->setAlignment(Qt::AlignCenter);
     label->setMargin(2);
-    setBackground(label, Qt::white);
+    setBackground(label, background);
     return label;
 }
 
@@ -149,7 +151,8 @@ void MainWindow::buildControls()
                                  "EDS configurator</span>"));
     logo->setFrameStyle(QFrame::Box | QFrame::Plain);
     logo->setMargin(6);
-    auto* text3 = textBox("Text3", QString(), central);
+    // The program box is one of the texts drawn on the window's colour.
+    auto* text3 = textBox("Text3", QString(), central, fromColourRef(WindowBackColour));
     text3->setMinimumWidth(
         text3->fontMetrics().horizontalAdvance(QStringLiteral("Quillon Automation   ")));
     m_hint = new QPlainTextEdit(central);
@@ -271,7 +274,7 @@ void MainWindow::buildControls()
     // Centre, bottom: the configuration controls.
     auto* configuration = new QHBoxLayout;
     configuration->addWidget(
-        heading("Text24", QStringLiteral("Configuration \nControls:"), central));
+        heading("Text24", QStringLiteral("Configuration \nControls:\n"), central));
     for (const auto& [name, caption] :
          {std::pair{"Command7", "Add to HB612 - Cluster"}, std::pair{"Command10", "Remove gaps"},
           std::pair{"Command6", "Clear all"}, std::pair{"Command8", "Clear selected "},

@@ -53,6 +53,8 @@ std::optional<std::string> QtDialogs::runFileDialog(const FileRequest& request, 
     QFileDialog dialog(m_parent, toQString(request.title));
     dialog.setAcceptMode(save ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);
     dialog.setFileMode(save ? QFileDialog::AnyFile : QFileDialog::ExistingFile);
+    // No command asks before replacing a file, and saving an edited EDS always replaces one.
+    dialog.setOption(QFileDialog::DontConfirmOverwrite, save);
     if (!request.filter.empty()) {
         dialog.setNameFilters(qtNameFilter(request.filter).split(QStringLiteral(";;")));
     }

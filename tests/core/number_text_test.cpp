@@ -91,6 +91,12 @@ TEST(ReadTypedEntry, Turns16HashIntoA32BitHexadecimalNumber)
     EXPECT_EQ(readTypedEntry("16#FFFF").value, 65535); // 32 bits, unlike &HFFFF
     EXPECT_EQ(readTypedEntry("16#FFFFFFFF").value, -1);
     EXPECT_EQ(readTypedEntry("16#").value, 0);
+    // Wherever the marker stands, the first three characters go: what follows them is read.
+    const std::pair<const char*, double> elsewhere[] = {
+        {" 16#1F", 0}, {"1016#FF", 6}, {"ab16#7", 6}, {"x16#2A", 0}};
+    for (const auto& [typed, value] : elsewhere)
+        EXPECT_EQ(readTypedEntry(typed).value, value) << typed;
+    EXPECT_EQ(readTypedEntry(" 16#1F").text, "&H#1F&");
     const TypedEntry plain = readTypedEntry("&HFFFF");
     EXPECT_EQ(plain.text, "&HFFFF");
     EXPECT_EQ(plain.value, -1);

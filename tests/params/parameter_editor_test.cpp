@@ -278,10 +278,76 @@ TEST(SaveEdsFile, EndsQuietlyWhenCancelledOrTheFileIsNotThere)
     // A file that cannot be written leaves nothing behind.
     const std::string nowhere = e.dir.path("no/such/dir.eds");
     e.session.view.enable("Command5", false);
-    EXPECT_EQ(e.editor.saveEds(e.session, "[FileInfo]\r\n", nowhere),
+    EXPECT_EQ(e.editor.saveEds(e.session, e.dialogs, "[FileInfo]\r\n", nowhere),
               ParameterEditor::SaveResult::WriteFailed);
     EXPECT_FALSE(std::filesystem::exists(e.dir.path("no")));
     EXPECT_FALSE(e.session.view.isEnabled("Command5"));
+}
+
+TEST(SaveEdsFile, EndsAtThe501stDefaultValueOfTheWholeFileWithoutWriting)
+{
+    // station.eds has 8 "DefaultValue=" lines after [2600] outside the entry counts, two of
+    // them past [3000]; the lines added here all come after the parameter objects as well.
+    for (const int added : {492, 493}) {
+        OpenEditor e(true);
+        ASSERT_EQ(e.load(), ParameterEditor::LoadResult::Loaded);
+        const std::string path = e.dir.path("station.eds");
+        std::string text = ParamsDir::read(path) + "[5000]\r\n";
+        for (int i = 0; i < added; ++i)
+            text += "DefaultValue=9\r\n";
+        ParamsDir::write(path, text);
+        e.dialogs.thenChooseFile(path);
+        const ParameterEditor::SaveResult result = e.editor.Command3_Click(e.session, e.dialogs);
+        if (added == 492) {
+            EXPECT_EQ(result, ParameterEditor::SaveResult::Saved);
+            EXPECT_TRUE(ParamsDir::read(path) != text) << "the file was not written";
+            continue;
+        }
+        EXPECT_EQ(result, ParameterEditor::SaveResult::TooManyValues);
+        EXPECT_TRUE(ParamsDir::read(path) == text) << "the file was written";
+        ASSERT_EQ(e.dialogs.notices.size(), 1u);
+        EXPECT_NE(e.dialogs.notices[0].find("500"), std::string::npos) << e.dialogs.notices[0];
+    }
+}
+
+TEST(SaveEdsFile, AnEntryWithoutItsDefaultValueLineShiftsNothing)
+{
+    // The KD236 Offset entry [2601sub2] has lost its "DefaultValue=-5" line.
+    OpenEditor e(true);
+    const std::string path = e.dir.path("station.eds");
+    std::string text = ParamsDir::read(path);
+    const auto offset = text.find("DefaultValue=-5\r\n");
+    ASSERT_NE(offset, std::string::npos);
+    text.erase(offset, std::string("DefaultValue=-5\r\n").size());
+    ParamsDir::write(path, text);
+    ASSERT_EQ(e.load(), ParameterEditor::LoadResult::Loaded);
+
+    ASSERT_EQ(e.dialogs.notices.size(), 1u);
+    EXPECT_NE(e.dialogs.notices[0].find("[2601sub2]"), std::string::npos) << e.dialogs.notices[0];
+    // Each row shows its own entry's value; the offset keeps its default.
+    EXPECT_EQ(e.row(2, 1).value, "2");
+    EXPECT_EQ(e.row(2, 2).value, "-3");
+    EXPECT_EQ(e.row(2, 3).value, "12");
+    EXPECT_EQ(e.row(3, 1).value, "Slow");
+
+    // Saved values go into their own entries only.
+    const int offsetRow = e.editor.rowOf(2, 2);
+    e.editor.Combo0_Change(offsetRow, "4");
+    ASSERT_EQ(e.editor.Combo0_LostFocus(offsetRow, e.dialogs),
+              ParameterEditor::EntryCheck::Accepted);
+    const int threshold = e.editor.rowOf(2, 3);
+    e.editor.Combo0_Change(threshold, "77");
+    ASSERT_EQ(e.editor.Combo0_LostFocus(threshold, e.dialogs),
+              ParameterEditor::EntryCheck::Accepted);
+    e.dialogs.thenChooseFile(path);
+    ASSERT_EQ(e.editor.Command3_Click(e.session, e.dialogs), ParameterEditor::SaveResult::Saved);
+    const std::string saved = ParamsDir::read(path);
+    const auto sub3 = saved.find("[2601sub3]");
+    ASSERT_NE(sub3, std::string::npos);
+    EXPECT_EQ(saved.find("DefaultValue=4"), std::string::npos);
+    EXPECT_NE(saved.find("DefaultValue=77", sub3), std::string::npos);
+    EXPECT_LT(saved.find("DefaultValue=77", sub3), saved.find("[2602]"));
+    EXPECT_EQ(splitLines(saved).size(), splitLines(text).size() + 1);
 }
 
 TEST(ScrollBar, ShowsWhenRowsDoNotFitAndRemembersEachTabsPosition)

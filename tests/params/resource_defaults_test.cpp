@@ -45,6 +45,23 @@ TEST(ReadResourceDefaults, EndsChoiceListsAtTheSemicolonAndBlocksAtTheEndMarker)
     EXPECT_EQ(cut.parameters[0].defaultNumber, 1);
 }
 
+TEST(ReadResourceDefaults, TheEndMarkerCountsOnlyBetweenBlocks)
+{
+    // The two lines read after "$ decimal places" are never taken for the end of the part.
+    const std::string afterDecimals = block("0,20,7,", "");
+    const std::string cut = afterDecimals.substr(0, afterDecimals.size() - 2); // no empty line
+    const std::string texts[] = {cut + "[END_DEVNET_PART]\r\nx\r\n",
+                                 afterDecimals + "[END_DEVNET_PART]\r\n"};
+    for (const std::string& first : texts) {
+        const ResourceDefaults read = readResourceDefaults(
+            first + block("0,20,12,", "x\r\n") + "[END_DEVNET_PART]\r\n" + block("0,20,3,", ""));
+        ASSERT_TRUE(read.ok) << read.error;
+        ASSERT_EQ(read.parameters.size(), 2u);
+        EXPECT_EQ(read.parameters[0].defaultNumber, 7);
+        EXPECT_EQ(read.parameters[1].defaultNumber, 12);
+    }
+}
+
 TEST(ReadResourceDefaults, RefusesBrokenBlocksNamingTheLine)
 {
     std::string many = "        EnumXXX =\r\n";

@@ -1,3 +1,4 @@
+#include <QAbstractItemView>
 #include <QComboBox>
 #include <QFrame>
 #include <QLabel>
@@ -182,6 +183,45 @@ private Q_SLOTS:
         QCOMPARE(scroll->maximum(), 9);
         tabs->setCurrentIndex(2);
         QCOMPARE(scroll->value(), 2);
+    }
+
+    void valueBox_typedChoiceTextIsANumber_onlyAPickFromTheListTakesTheChoice()
+    {
+        // Choice values that are not their positions, and a text that starts with a number.
+        Station s;
+        s.dir.write(s.dir.resources() + "OVN_KA224.eds",
+                    "\"--Help string --\",\r\n\"\",\r\n0,20,3,\r\n0;  $ decimal places\r\n\r\n"
+                    "EnumXXX =\r\n7,\"Channel off\",\r\n3,\"0..10 V\",\r\n12,\"+/-10 V\",\r\n"
+                    "5,\"2..10 V\";\r\n[END_DEVNET_PART]\r\n");
+        QVERIFY(Command15_Click(s.session, s.dialogs));
+        FrmDynam window(s.session, s.dialogs);
+        window.show();
+        s.dialogs.thenAnswer(true);
+        QTest::mouseClick(window.findChild<QPushButton*>("Command1"), Qt::LeftButton);
+        window.findChild<QTabWidget*>("TabStrip1")->setCurrentIndex(2);
+        auto* range = window.findChild<QComboBox*>("Combo0_6");
+        QCOMPARE(range->currentText(), QStringLiteral("0..10 V"));
+        const ParameterRecord& record = window.editor().row(6).record;
+
+        // Typed and left: read as a number, whatever choice has that text.
+        typeInto(range, QStringLiteral("2..10 V"));
+        QCOMPARE(record.ValueNumber, 2);
+
+        // Picked from the list: the choice's own value.
+        const auto pick = [range](int index) {
+            range->showPopup();
+            QTRY_VERIFY_WITH_TIMEOUT(range->view()->isVisible(), 30000);
+            range->view()->setCurrentIndex(range->model()->index(index, 0));
+            QTest::keyClick(range->view(), Qt::Key_Return);
+            QTRY_VERIFY_WITH_TIMEOUT(!range->view()->isVisible(), 30000);
+        };
+        pick(3);
+        QCOMPARE(record.ValueNumber, 5);
+        QCOMPARE(range->currentText(), QStringLiteral("2..10 V"));
+        pick(0);
+        QCOMPARE(record.ValueNumber, 7);
+        QVERIFY(!window.editor().ValueEdited());
+        QVERIFY(s.dialogs.notices.empty());
     }
 
     void valueEdits_checkedAndKeptOverExit_closeBoxDiscards()

@@ -1,7 +1,6 @@
-#include <functional>
-
 #include <QApplication>
 #include <QElapsedTimer>
+#include <QFile>
 #include <QFileDialog>
 #include <QLineEdit>
 #include <QMessageBox>
@@ -10,31 +9,20 @@
 #include <QTimer>
 #include <QtTest>
 
+#include "tests/ui/modal_watcher.h"
 #include "ui/qt_dialogs.h"
 
 using quillon::FileRequest;
 using quillon::QtDialogs;
+namespace test = quillon::test;
 
 namespace {
 
-// Runs `act` on the modal `Box` once it is open, looking for it from the event loop the box runs;
-// `found` tells whether it came. Any other modal window is rejected.
-template <class Box>
-void whenModalOpens(const std::function<void(Box*)>& act, bool* found, int triesLeft = 100)
+// The file name the save dialog shows, or "" when it has none.
+QString fileNameShown(QFileDialog* dialog)
 {
-    *found = false;
-    QTimer::singleShot(10, [act, found, triesLeft] {
-        QWidget* modal = QApplication::activeModalWidget();
-        if (!modal || !modal->isVisible()) {
-            if (triesLeft > 0)
-                whenModalOpens<Box>(act, found, triesLeft - 1);
-        } else if (auto* box = qobject_cast<Box*>(modal)) {
-            *found = true;
-            act(box);
-        } else {
-            qobject_cast<QDialog*>(modal)->reject();
-        }
-    });
+    auto* name = dialog->findChild<QLineEdit*>(QStringLiteral("fileNameEdit"));
+    return name ? name->text() : QString();
 }
 
 } // namespace
@@ -69,17 +57,21 @@ private Q_SLOTS:
         QString shown;
         int shownIcon = 0, shownButtons = 0;
         bool found = false;
-        whenModalOpens<QMessageBox>(
-            [&](QMessageBox* box) {
-                shown = box->windowTitle() + '|' + box->text() + '|' + box->detailedText();
-                shownIcon = box->icon();
-                shownButtons = box->standardButtons();
-                if (press == QMessageBox::NoButton)
-                    QTest::keyClick(box, Qt::Key_Escape);
-                else
-                    box->button(QMessageBox::StandardButton(press))->click();
-            },
-            &found);
+        test::ModalWatcher watcher([&](QWidget* modal) {
+            auto* box = qobject_cast<QMessageBox*>(modal);
+            if (!box) {
+                qobject_cast<QDialog*>(modal)->reject();
+                return;
+            }
+            found = true;
+            shown = box->windowTitle() + '|' + box->text() + '|' + box->detailedText();
+            shownIcon = box->icon();
+            shownButtons = box->standardButtons();
+            if (press == QMessageBox::NoButton)
+                QTest::keyClick(box, Qt::Key_Escape);
+            else
+                box->button(QMessageBox::StandardButton(press))->click();
+        });
         QtDialogs dialogs;
         if (QTest::currentDataTag() == QLatin1String("notice")) {
             dialogs.notice("Ini-File not found or Resource-Files missing!", "Quillon.ini: \xE9");
@@ -96,25 +88,53 @@ private Q_SLOTS:
         QCOMPARE(shownButtons, buttons);
     }
 
-    void saveFile_presetsTitleFolderNameAndFilter()
+    void saveFile_presetsTitleFolderNameAndFilter_neverAsksToReplace_data()
     {
+        QTest::addColumn<bool>("exists");
+        QTest::newRow("new file") << false;
+        QTest::newRow("existing file") << true;
+    }
+
+    void saveFile_presetsTitleFolderNameAndFilter_neverAsksToReplace()
+    {
+        QFETCH(bool, exists);
         QTemporaryDir dir;
         QVERIFY(dir.isValid());
+        const QString target = dir.filePath(QStringLiteral("CO_station.eds"));
+        if (exists) {
+            QFile file(target);
+            QVERIFY(file.open(QIODevice::WriteOnly));
+        }
         QtDialogs dialogs;
-        QString title, folder, presetName;
+        QString title, folder, presetName, question;
         QStringList filters;
         bool found = false;
-        whenModalOpens<QFileDialog>(
-            [&](QFileDialog* dialog) {
-                title = dialog->windowTitle();
-                folder = dialog->directory().absolutePath();
-                filters = dialog->nameFilters();
-                if (auto* name = dialog->findChild<QLineEdit*>(QStringLiteral("fileNameEdit")))
-                    presetName = name->text();
-                dialog->selectFile(dir.filePath(QStringLiteral("CO_station.eds")));
-                QMetaObject::invokeMethod(dialog, "accept", Qt::DirectConnection);
-            },
-            &found);
+        test::ModalWatcher watcher([&](QWidget* modal) {
+            if (auto* box = qobject_cast<QMessageBox*>(modal)) {
+                question = box->text();
+                box->button(QMessageBox::Yes)->click();
+                return;
+            }
+            auto* dialog = qobject_cast<QFileDialog*>(modal);
+            found = dialog != nullptr;
+            if (!dialog) {
+                qobject_cast<QDialog*>(modal)->reject();
+                return;
+            }
+            title = dialog->windowTitle();
+            folder = dialog->directory().absolutePath();
+            filters = dialog->nameFilters();
+            presetName = fileNameShown(dialog);
+            // Typed into the name box, as a user does, and accepted once the dialog has taken it.
+            // (QFileDialog::selectFile leaves the box alone while it has the focus.)
+            if (auto* name = dialog->findChild<QLineEdit*>(QStringLiteral("fileNameEdit"))) {
+                name->setFocus();
+                name->setText(QStringLiteral("CO_station.eds"));
+            }
+            (void)QTest::qWaitFor([&] { return dialog->selectedFiles() == QStringList{target}; },
+                                  20000);
+            QMetaObject::invokeMethod(dialog, "accept", Qt::DirectConnection);
+        });
         const auto chosen = dialogs.saveFile({"Create EDS and Save", dir.path().toStdString() + "/",
                                               "CO_", "EDS-File (*.eds)|*.eds"});
         QVERIFY(found);
@@ -122,16 +142,19 @@ private Q_SLOTS:
         QCOMPARE(folder, QDir(dir.path()).absolutePath());
         QCOMPARE(filters, QStringList{QStringLiteral("EDS-File (*.eds)")});
         QCOMPARE(presetName, QStringLiteral("CO_"));
+        QCOMPARE(question, QString());
         QVERIFY(chosen.has_value());
-        QCOMPARE(QString::fromStdString(*chosen),
-                 QDir::toNativeSeparators(dir.filePath(QStringLiteral("CO_station.eds"))));
+        QCOMPARE(QString::fromStdString(*chosen), QDir::toNativeSeparators(target));
     }
 
     void openFile_cancelGivesNothing()
     {
         QtDialogs dialogs;
         bool found = false;
-        whenModalOpens<QFileDialog>([](QFileDialog* dialog) { dialog->reject(); }, &found);
+        test::ModalWatcher watcher([&found](QWidget* modal) {
+            found = qobject_cast<QFileDialog*>(modal) != nullptr;
+            qobject_cast<QDialog*>(modal)->reject();
+        });
         const auto chosen =
             dialogs.openFile({"Open A New Project", "", "", "EDS-Project-File (*.edp)|*.edp"});
         QVERIFY(found);
