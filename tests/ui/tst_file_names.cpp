@@ -18,6 +18,7 @@
 
 #include "core/session.h"
 #include "core/system.h"
+#include "tests/ui/modal_watcher.h"
 #include "ui/main_window.h"
 #include "ui/qt_dialogs.h"
 
@@ -25,34 +26,24 @@ using namespace quillon;
 
 namespace {
 
-// Answers the modal boxes and dialogs the window opens, one step per box, in order. It looks for
-// the next box every few milliseconds for as long as the test waits, so a slow machine only makes
-// it slower.
-class ModalScript : public QObject
+// Answers the modal boxes and dialogs the window opens, one step per box, in order; a box the
+// script did not foresee is rejected. Waits for each box however long the machine takes.
+class ModalScript
 {
 public:
     using Step = std::function<void(QWidget* modal)>;
-
-    ModalScript()
-    {
-        connect(&m_poll, &QTimer::timeout, this, [this] { answer(); });
-        m_poll.start(5);
-    }
 
     void then(Step step) { m_steps.push_back(std::move(step)); }
     [[nodiscard]] bool done() const { return m_steps.empty(); }
     [[nodiscard]] const QStringList& seen() const { return m_seen; }
 
 private:
-    void answer()
+    void answer(QWidget* modal)
     {
-        QWidget* modal = QApplication::activeModalWidget();
-        if (!modal || !modal->isVisible() || modal == m_answered)
-            return;
-        m_answered = modal;
         m_seen << modal->windowTitle();
         if (m_steps.empty()) {
-            qobject_cast<QDialog*>(modal)->reject();
+            QMetaObject::invokeMethod(qobject_cast<QDialog*>(modal), "reject",
+                                      Qt::QueuedConnection);
             return;
         }
         Step step = std::move(m_steps.front());
@@ -60,18 +51,25 @@ private:
         step(modal);
     }
 
-    QTimer m_poll;
     std::deque<Step> m_steps;
-    QPointer<QWidget> m_answered;
     QStringList m_seen;
+    test::ModalWatcher m_watcher{[this](QWidget* modal) { answer(modal); }};
 };
 
+// Types the name into the file dialog, as a user does, and accepts it once the dialog has taken
+// it.
 ModalScript::Step chooseFile(const QString& name)
 {
     return [name](QWidget* modal) {
         auto* dialog = qobject_cast<QFileDialog*>(modal);
         QVERIFY2(dialog, qPrintable(modal->windowTitle()));
-        dialog->selectFile(dialog->directory().filePath(name));
+        const QString target = dialog->directory().filePath(name);
+        auto* box = dialog->findChild<QLineEdit*>(QStringLiteral("fileNameEdit"));
+        QVERIFY(box);
+        box->setFocus();
+        box->setText(name);
+        QVERIFY(
+            QTest::qWaitFor([&] { return dialog->selectedFiles() == QStringList{target}; }, 20000));
         QMetaObject::invokeMethod(dialog, "accept", Qt::QueuedConnection);
     };
 }
