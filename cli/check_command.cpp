@@ -4,7 +4,7 @@
 #include "cli/cli_support.h"
 #include "cli/commands.h"
 #include "core/cluster.h"
-#include "core/item_reader.h"
+#include "core/file_access.h"
 #include "core/session.h"
 #include "core/startup.h"
 #include "eds/eds_check.h"
@@ -23,9 +23,10 @@ int checkFiles(CliContext& context, const std::vector<std::string>& files)
 {
     int status = ExitSuccess;
     for (const std::string& file : files) {
-        const auto bytes = readFileBytes(file, MaxReadBytes);
+        std::string whyNot;
+        const auto bytes = readFileBytes(file, MaxReadBytes, &whyNot);
         if (!bytes) {
-            context.err << file << ": cannot be read\n";
+            context.err << file << ": cannot be read: " << whyNot << "\n";
             status = ExitBadInput;
             continue;
         }

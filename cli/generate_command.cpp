@@ -3,7 +3,7 @@
 #include "cli/cli_app.h"
 #include "cli/cli_support.h"
 #include "cli/commands.h"
-#include "core/item_reader.h"
+#include "core/file_access.h"
 #include "core/session.h"
 #include "eds/generate.h"
 
@@ -43,8 +43,10 @@ int runGenerateCommand(CliContext& context, const std::vector<std::string>& args
         dialogs.notice(EdsCreationFailedMessage, built.error);
         return ExitRefused;
     }
-    if (!writeFileAtomically(*output, built.text + "\r\n")) {
-        dialogs.notice(EdsCreationFailedMessage, "cannot write the file " + *output);
+    std::string whyNot;
+    if (!writeFileAtomically(*output, built.text + "\r\n", &whyNot)) {
+        dialogs.notice(EdsCreationFailedMessage,
+                       "cannot write the file " + *output + ": " + whyNot);
         return ExitRefused;
     }
     return ExitSuccess;

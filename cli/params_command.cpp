@@ -4,7 +4,7 @@
 
 #include "cli/cli_app.h"
 #include "cli/cli_support.h"
-#include "core/item_reader.h"
+#include "core/file_access.h"
 #include "core/session.h"
 #include "params/editor_commands.h"
 #include "params/parameter_editor.h"
@@ -94,9 +94,10 @@ int runParamsCommand(CliContext& context, const std::vector<std::string>& args)
         return status;
 
     // The text saved is the one the editor read, even if the file changes meanwhile.
-    const auto edsText = readFileBytes(edsPath);
+    std::string whyNot;
+    const auto edsText = readTextFile(edsPath, EdsFileMaxBytes, &whyNot);
     if (!edsText) {
-        context.err << "quillon-cli: cannot read " << edsPath << "\n";
+        context.err << "quillon-cli: cannot read " << edsPath << ": " << whyNot << "\n";
         return ExitBadInput;
     }
     dialogs.answerOpenWith(edsPath);
@@ -130,8 +131,8 @@ int runParamsCommand(CliContext& context, const std::vector<std::string>& args)
         }
     }
     const std::string output = optionValue(parsed.options, "--output").value_or(edsPath);
-    if (editor.saveEds(session, *edsText, output) != ParameterEditor::SaveResult::Saved) {
-        context.err << "quillon-cli: cannot write " << output << "\n";
+    if (editor.saveEds(session, *edsText, output, &whyNot) != ParameterEditor::SaveResult::Saved) {
+        context.err << "quillon-cli: cannot write " << output << ": " << whyNot << "\n";
         return ExitRefused;
     }
     return ExitSuccess;

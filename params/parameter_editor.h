@@ -19,6 +19,7 @@ inline constexpr const char* OutOfBoundsMessage =
     "Value is out of boundaries! Value will be set to default value!";
 inline constexpr const char* EdsFileFilter = "EDS-File (*.eds)|*.eds";
 inline constexpr const char* SaveEdsDialogTitle = "Save EDS File";
+inline constexpr const char* EdsNotSavedMessage = "The EDS-File could not be saved!";
 
 constexpr int MaxParameterRows = 500;
 
@@ -103,12 +104,16 @@ public:
 
     // Command3 "Save EDS File": asks for the file, then rewrites it in place with the current
     // values as the parameters' defaults and a new modification date, time and file name. Ends
-    // quietly, leaving the file as it was, when the file cannot be read or written.
+    // quietly, leaving the file as it was, when the file is not there; a file that cannot be
+    // read (a folder, beyond the bounds of an EDS file) or written (read-only, a full disk) is
+    // left as it was and the message names it and the reason.
     SaveResult Command3_Click(Session& session, Dialogs& dialogs);
 
     // The rewrite of Command3 with the EDS text given: writes `edsText`, updated, to `path` in
-    // one piece and enables the main window's export and show commands.
-    SaveResult saveEds(Session& session, const std::string& edsText, const std::string& path);
+    // one piece and enables the main window's export and show commands. When the file cannot be
+    // written, `whyNot` (when given) receives the reason in words.
+    SaveResult saveEds(Session& session, const std::string& edsText, const std::string& path,
+                       std::string* whyNot = nullptr);
 
     // Command2 "Exit Parameter Setting": hides the window; everything in it stays.
     static void Command2_Click(Session& session);

@@ -7,7 +7,7 @@
 #include <unistd.h>
 #include <vector>
 
-#include "core/item_reader.h"
+#include "core/file_access.h"
 #include "core/number_text.h"
 #include "core/settings.h"
 #include "params/editor_commands.h"
