@@ -4,6 +4,7 @@
 # leak, timeout or out-of-memory; the input that caused it is kept in build-fuzz/artifacts/<target>/.
 #
 #   fuzz/run.sh [seconds] [target...]      targets: settings project generate params check
+#                                                   metafile
 #
 # Targets run side by side, as many at a time as QUILLON_FUZZ_JOBS says (default: the number of
 # processors), each on one core.
@@ -15,7 +16,7 @@ set -euo pipefail
 seconds="${1:-30}"
 if [ "$#" -gt 0 ]; then shift; fi
 targets=("$@")
-if [ "${#targets[@]}" -eq 0 ]; then targets=(settings project generate params check); fi
+if [ "${#targets[@]}" -eq 0 ]; then targets=(settings project generate params check metafile); fi
 
 root="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 build="$root/build-fuzz"
