@@ -1,5 +1,9 @@
 #include <functional>
+#include <vector>
+
+#ifndef _WIN32
 #include <sys/stat.h>
+#endif
 
 #include <QImage>
 #include <QPainter>
@@ -313,18 +317,21 @@ private Q_SLOTS:
     {
         QTemporaryDir dir;
         QVERIFY(dir.isValid());
-        const QString fifo = dir.filePath(QStringLiteral("KF001.wmf"));
-        QCOMPARE(::mkfifo(QFile::encodeName(fifo).constData(), 0644), 0);
         const QString huge = dir.filePath(QStringLiteral("KH001.wmf"));
         QFile out(huge);
         QVERIFY(out.open(QIODevice::WriteOnly) && out.resize((1 << 20) + 1));
         out.close();
-        const std::pair<QString, QString> refused[] = {
-            {fifo, QStringLiteral("is a FIFO, not a regular file")},
-            {QStringLiteral("/dev/zero"), QStringLiteral("is a device, not a regular file")},
+        std::vector<std::pair<QString, QString>> refused = {
             {dir.path(), QStringLiteral("is a folder, not a regular file")},
             {huge, QStringLiteral("is larger than 1 MiB")},
         };
+#ifndef _WIN32
+        const QString fifo = dir.filePath(QStringLiteral("KF001.wmf"));
+        QCOMPARE(::mkfifo(QFile::encodeName(fifo).constData(), 0644), 0);
+        refused.emplace_back(fifo, QStringLiteral("is a FIFO, not a regular file"));
+        refused.emplace_back(QStringLiteral("/dev/zero"),
+                             QStringLiteral("is a device, not a regular file"));
+#endif
         for (const auto& [path, reason] : refused) {
             // A FIFO without a writer would hold the window for ever; /dev/zero would fill
             // memory.
