@@ -39,8 +39,11 @@ run_target() {
     local options=(-max_total_time="$seconds" -timeout=10 -rss_limit_mb=2048 -print_final_stats=1
                    -artifact_prefix="$artifacts/")
     if [ -f "$root/fuzz/$target.dict" ]; then options+=(-dict="$root/fuzz/$target.dict"); fi
-    "$build/fuzz/fuzz_$target" "${options[@]}" "$corpus" "$root/tests/data/fuzz-corpus/$target" \
-        >"$log" 2>&1
+    # Leaks inside system libraries the target cannot fix are listed in fuzz/<target>.lsan.
+    local lsan="${LSAN_OPTIONS:-}"
+    if [ -f "$root/fuzz/$target.lsan" ]; then lsan="suppressions=$root/fuzz/$target.lsan"; fi
+    LSAN_OPTIONS="$lsan" "$build/fuzz/fuzz_$target" "${options[@]}" "$corpus" \
+        "$root/tests/data/fuzz-corpus/$target" >"$log" 2>&1
 }
 
 jobs="${QUILLON_FUZZ_JOBS:-$(nproc)}"
