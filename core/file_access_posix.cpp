@@ -294,6 +294,13 @@ bool writeFileAtomically(const std::string& path, std::string_view bytes, std::s
     if (::rename(temporary.c_str(), target->c_str()) != 0) {
         const int error = errno;
         ::unlink(temporary.c_str());
+        // A sticky folder (such as /tmp) lets nobody but the owner replace a file, even one
+        // everybody may write; that file is written in place, as a plain save would.
+        if (existing.isOpen() && (error == EPERM || error == EACCES)) {
+            if (!writeInPlace(existing, bytes))
+                return fail(errorText(errno));
+            return true;
+        }
         return fail(errorText(error));
     }
     if (!syncFolder(*target))

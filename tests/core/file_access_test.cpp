@@ -268,6 +268,32 @@ TEST_F(FileAccess, AWritableFileInAFolderThatForbidsNewFilesIsWrittenInPlace)
     EXPECT_EQ(report, "");
 }
 
+TEST_F(FileAccess, AWritableFileOfAnotherUserInAStickyFolderIsWrittenInPlace)
+{
+    // In /tmp and its kind only a file's owner may replace it, even one everybody may write.
+    if (::geteuid() != 0)
+        GTEST_SKIP() << "only root can make a file of another user for this";
+    const fs::path dir = at("sticky");
+    fs::create_directory(dir);
+    ::chmod(dir.c_str(), 01777);
+    const fs::path target = dir / "shared.eds";
+    writeFile(target, "old");
+    ::chmod(target.c_str(), 0666);
+    struct stat before = {};
+    ::stat(target.c_str(), &before);
+    const std::string report = asUnprivilegedUser([&] {
+        std::string whyNot;
+        return writeFileAtomically(target.string(), "new", &whyNot) ? std::string() : whyNot;
+    });
+    EXPECT_EQ(report, "");
+    struct stat after = {};
+    ::stat(target.c_str(), &after);
+    EXPECT_EQ(contentOf(target), "new");
+    EXPECT_EQ(after.st_ino, before.st_ino);
+    EXPECT_EQ(after.st_uid, 0u);
+    EXPECT_EQ(namesIn(dir), std::vector<std::string>{"shared.eds"});
+}
+
 TEST_F(FileAccess, AFailedWriteLeavesTheTargetAndNoTemporaryFile)
 {
     const fs::path dir = folderForUnprivilegedUser(m_dir.path(), "full");
