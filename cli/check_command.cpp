@@ -5,7 +5,7 @@
 #include "cli/commands.h"
 #include "cli/json_output.h"
 #include "core/cluster.h"
-#include "core/item_reader.h"
+#include "core/file_access.h"
 #include "core/session.h"
 #include "core/startup.h"
 #include "eds/eds_check.h"
@@ -47,9 +47,10 @@ int checkFiles(CliContext& context, const std::vector<std::string>& files, bool 
     int status = ExitSuccess;
     Json results = Json::array();
     for (const std::string& file : files) {
-        const auto bytes = readFileBytes(file, MaxReadBytes);
+        std::string whyNot;
+        const auto bytes = readFileBytes(file, MaxReadBytes, &whyNot);
         if (!bytes) {
-            report(context, file, "cannot be read");
+            report(context, file, "cannot be read: " + whyNot);
             status = ExitBadInput;
             results.push_back({{"file", jsonPath(file)},
                                {"readable", false},

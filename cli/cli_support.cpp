@@ -17,6 +17,7 @@
 
 #include "cli/cli_app.h"
 #include "core/cluster.h"
+#include "core/file_access.h"
 #include "core/file_path.h"
 #include "core/item_reader.h"
 #include "core/session.h"

@@ -6,6 +6,7 @@
 #include "cli/cli_support.h"
 #include "cli/commands.h"
 #include "core/cluster.h"
+#include "core/file_access.h"
 #include "core/item_reader.h"
 #include "core/session.h"
 #include "core/system.h"

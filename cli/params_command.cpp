@@ -6,7 +6,7 @@
 #include "cli/cli_app.h"
 #include "cli/cli_support.h"
 #include "cli/json_output.h"
-#include "core/item_reader.h"
+#include "core/file_access.h"
 #include "core/number_text.h"
 #include "core/session.h"
 #include "core/types.h"
@@ -231,9 +231,10 @@ int runParamsCommand(CliContext& context, const std::vector<std::string>& args)
         return status;
 
     // The text saved is the one the editor read, even if the file changes meanwhile.
-    const auto edsText = readFileBytes(edsPath);
+    std::string whyNot;
+    const auto edsText = readTextFile(edsPath, EdsFileMaxBytes, &whyNot);
     if (!edsText) {
-        report(context, edsPath, "cannot be read");
+        report(context, edsPath, "cannot be read: " + whyNot);
         return ExitBadInput;
     }
     dialogs.concerning(edsPath);

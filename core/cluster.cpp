@@ -3,8 +3,8 @@
 #include <algorithm>
 
 #include "core/dialogs.h"
+#include "core/file_access.h"
 #include "core/io_map_view.h"
-#include "core/item_reader.h"
 #include "core/session.h"
 
 namespace quillon {

@@ -1,15 +1,9 @@
 #include "core/item_reader.h"
 
-#include <cerrno>
+#include <algorithm>
 #include <climits>
-#include <cstdio>
-#include <cstring>
-#include <filesystem>
-#include <fstream>
-#include <random>
-#include <system_error>
 
-#include "core/file_path.h"
+#include "core/file_access.h"
 
 namespace quillon {
 
@@ -175,66 +169,22 @@ std::vector<std::string> splitLines(std::string_view text)
     return lines;
 }
 
-bool isReadableFile(const std::string& path)
+std::optional<std::string> checkTextBounds(std::string_view text, std::size_t maxLineBytes,
+                                           std::size_t maxLines)
 {
-    std::error_code ec;
-    if (!std::filesystem::is_regular_file(toFsPath(path), ec))
-        return false;
-    std::ifstream in(toFsPath(path), std::ios::binary);
-    return static_cast<bool>(in);
-}
-
-std::optional<std::string> readFileBytes(const std::string& path, std::size_t maxBytes)
-{
-    std::ifstream in(toFsPath(path), std::ios::binary);
-    if (!in)
-        return std::nullopt;
-    std::string bytes;
-    char buffer[1 << 16];
-    while (in) {
-        in.read(buffer, sizeof buffer);
-        const auto got = static_cast<std::size_t>(in.gcount());
-        if (bytes.size() + got > maxBytes)
-            return std::nullopt;
-        bytes.append(buffer, got);
-    }
-    if (in.bad())
-        return std::nullopt;
-    return bytes;
-}
-
-bool writeFileAtomically(const std::string& path, std::string_view bytes, std::string* whyNot)
-{
-    namespace fs = std::filesystem;
-    const auto fail = [whyNot](const std::string& reason) {
-        if (whyNot)
-            *whyNot = reason;
-        return false;
-    };
-    std::random_device entropy;
-    const std::string temp = path + ".tmp" + std::to_string(entropy() % 1000000u);
-    {
-        std::ofstream out(toFsPath(temp), std::ios::binary | std::ios::trunc);
-        if (!out)
-            return fail(std::strerror(errno));
-        out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
-        out.flush();
-        if (!out) {
-            const std::string reason = std::strerror(errno);
-            out.close();
-            std::error_code ignored;
-            fs::remove(toFsPath(temp), ignored);
-            return fail(reason);
+    std::size_t lines = 0;
+    std::size_t pos = 0;
+    while (pos < text.size()) {
+        const std::size_t end = std::min(text.find_first_of("\r\n", pos), text.size());
+        ++lines;
+        if (end - pos > maxLineBytes) {
+            return "line " + std::to_string(lines) + " is longer than " + sizeInWords(maxLineBytes);
         }
+        if (lines > maxLines)
+            return "has more than " + std::to_string(maxLines) + " lines";
+        pos = end + (text.compare(end, 2, "\r\n") == 0 ? 2 : 1);
     }
-    std::error_code ec;
-    fs::rename(toFsPath(temp), toFsPath(path), ec);
-    if (ec) {
-        const std::string reason = ec.message();
-        fs::remove(toFsPath(temp), ec);
-        return fail(reason);
-    }
-    return true;
+    return std::nullopt;
 }
 
 } // namespace quillon

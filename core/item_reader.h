@@ -71,17 +71,16 @@ private:
 // does not start another line.
 [[nodiscard]] std::vector<std::string> splitLines(std::string_view text);
 
-// True when `path` names a regular file that can be opened for reading.
-[[nodiscard]] bool isReadableFile(const std::string& path);
+// The bounds of every text file the program reads, far above any real file (real lines are under
+// 200 bytes, real templates and EDS files have about 2,000 lines) and low enough that a file of
+// one endless line or of nothing but line ends is refused before it is split into lines.
+constexpr std::size_t MaxLineBytes = std::size_t{64} << 10;
+constexpr std::size_t MaxTextLines = 100'000;
 
-// Reads a whole file as bytes; nullopt when it cannot be opened or is larger than `maxBytes`.
-[[nodiscard]] std::optional<std::string> readFileBytes(const std::string& path,
-                                                       std::size_t maxBytes = 64u << 20);
-
-// Writes bytes to `path` by writing a temporary file beside it and renaming it over the target,
-// so a failed write never leaves a half-written file where a good one was. False on failure;
-// then `whyNot`, when given, receives the reason in words ("Permission denied").
-[[nodiscard]] bool writeFileAtomically(const std::string& path, std::string_view bytes,
-                                       std::string* whyNot = nullptr);
+// Why `text` is out of these bounds ("line 7 is longer than 64 KiB", "has more than 100000
+// lines"), or nullopt when it is within them. Lines end as for ItemReader.
+[[nodiscard]] std::optional<std::string> checkTextBounds(std::string_view text,
+                                                         std::size_t maxLineBytes = MaxLineBytes,
+                                                         std::size_t maxLines = MaxTextLines);
 
 } // namespace quillon

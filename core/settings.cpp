@@ -2,6 +2,8 @@
 
 #include <algorithm>
 
+#include "core/file_access.h"
+#include "core/file_name.h"
 #include "core/file_path.h"
 #include "core/item_reader.h"
 #include "core/session.h"
@@ -70,6 +72,16 @@ private:
         return true;
     }
 
+    // A catalogue module's files are joined to the resource folder and must stay inside it.
+    bool checkName(const char* what, const std::string& name, int line)
+    {
+        if (const auto why = whyNotPlainFileName(name)) {
+            return fail(line, std::string(what) + " name " + quotedName(name) +
+                                  " is no plain file name in the resource folder: it " + *why);
+        }
+        return true;
+    }
+
     bool readModuleNames()
     {
         for (;;) {
@@ -95,6 +107,8 @@ private:
                 return true;
             if (n >= CatalogueCapacity)
                 return fail(lineNo, "more than 61 module records");
+            if (!checkName("picture file", *picture, m_reader.lastReadLine()))
+                return false;
             ModuleInfo& m = s.catalogue[static_cast<std::size_t>(n)];
             m.PictureFile = std::move(*picture);
             int* counts[] = {&m.DigitalInBytes, &m.DigitalOutBytes, &m.AnalogInBytes,
@@ -108,6 +122,8 @@ private:
             auto resource = m_reader.readText();
             if (!resource)
                 return failRead("module resource file");
+            if (!checkName("resource file", *resource, m_reader.lastReadLine()))
+                return false;
             m.ResourceFile = std::move(*resource);
             auto params = m_reader.readInt16();
             if (!params)
@@ -161,10 +177,11 @@ SettingsResult parseSettings(const std::string& bytes, const std::string& fileNa
 
 SettingsResult readSettingsFile(const std::string& path, const std::string& programDir)
 {
-    auto bytes = readFileBytes(path, MaxSettingsBytes);
+    std::string whyNot;
+    auto bytes = readTextFile(path, MaxSettingsBytes, &whyNot);
     if (!bytes) {
         SettingsResult result;
-        result.error.detail = path + ": cannot be read (missing, unreadable or larger than 1 MiB)";
+        result.error.detail = path + ": cannot be read: " + whyNot;
         return result;
     }
     return parseSettings(*bytes, baseName(path), programDir);

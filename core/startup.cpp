@@ -2,8 +2,8 @@
 
 #include "core/cluster.h"
 #include "core/dialogs.h"
+#include "core/file_access.h"
 #include "core/io_map_view.h"
-#include "core/item_reader.h"
 #include "core/session.h"
 #include "core/settings.h"
 

@@ -16,6 +16,7 @@
 #include <string_view>
 #include <sys/wait.h>
 
+#include "core/file_access.h"
 #include "core/item_reader.h"
 #include "core/system.h"
 

@@ -1,9 +1,9 @@
 #include "eds/generate.h"
 
-#include <fstream>
+#include <utility>
 
 #include "core/dialogs.h"
-#include "core/item_reader.h"
+#include "core/file_access.h"
 #include "core/session.h"
 #include "eds/canopen_eds.h"
 #include "eds/devicenet_eds.h"
@@ -17,6 +17,11 @@ namespace {
 constexpr int MaxPositions = 8;         // the head and seven modules
 constexpr int MaxDigitalPdoBytes = 16;  // two digital PDOs of 8 bytes
 constexpr int MaxAnaloguePdoBytes = 32; // four analogue PDOs of 8 bytes
+// The DeviceNet I/O sizes ("Input1", "Output1") this station writes. The settings' limits keep a
+// real station far below it (16 + 32 + 64 input bytes); beyond it the numbers only come from a
+// broken project file.
+constexpr int MaxDeviceNetConnectionBytes = 255;
+constexpr int DeviceNetInputOverhead = 16; // the head's status bytes in front of the inputs
 
 const char* byteKindName(int kind)
 {
@@ -25,8 +30,9 @@ const char* byteKindName(int kind)
     return Names[kind];
 }
 
-// The range checks that need no template: the number of positions, and for CANopen byte totals
-// that the PDO objects can carry.
+// The range checks that need no template: the number of positions, the byte counts of every
+// module (a negative count would hide in the totals), and the byte totals that the protocol's
+// I/O objects can carry.
 std::optional<std::string> checkClusterShape(const Session& session, FieldbusProtocol protocol)
 {
     if (session.UsedCount < 1 || session.UsedCount > MaxPositions) {
@@ -34,17 +40,45 @@ std::optional<std::string> checkClusterShape(const Session& session, FieldbusPro
                std::to_string(session.UsedCount) +
                " positions; an EDS describes at most 8 (the head and seven modules).";
     }
-    if (protocol == FieldbusProtocol::DeviceNet)
-        return std::nullopt;
+    for (int k = 0; k < session.UsedCount; ++k) {
+        const ModuleInfo& module = session.ClusterSlots[static_cast<std::size_t>(k)];
+        if (module.isFree())
+            continue;
+        const ByteCounts counts = module.bytes();
+        for (int kind = 0; kind < ByteKindCount; ++kind) {
+            const int bytes = counts[static_cast<std::size_t>(kind)];
+            if (bytes < 0) {
+                return "EDS-File creation not possible! The module in slot " +
+                       std::to_string(k + 1) + " has a negative " + byteKindName(kind) +
+                       " byte count (" + std::to_string(bytes) + ").";
+            }
+        }
+    }
     for (int kind = 0; kind < ByteKindCount; ++kind) {
         const int bytes = session.UsedBytes[static_cast<std::size_t>(kind)];
-        const bool analogue = kind == AnalogIn || kind == AnalogOut;
-        const int limit = analogue ? MaxAnaloguePdoBytes : MaxDigitalPdoBytes;
         if (bytes < 0) {
             return "EDS-File creation not possible! The cluster's " +
                    std::string(byteKindName(kind)) + " byte count is negative (" +
                    std::to_string(bytes) + ").";
         }
+    }
+    if (protocol == FieldbusProtocol::DeviceNet) {
+        const ByteCounts& used = session.UsedBytes;
+        const int input = DeviceNetInputOverhead + used[DigitalIn] + used[AnalogIn];
+        const int output = used[DigitalOut] + used[AnalogOut];
+        for (const auto& [size, name] : {std::pair{input, "input"}, std::pair{output, "output"}}) {
+            if (size > MaxDeviceNetConnectionBytes) {
+                return "EDS-File creation not possible! The DeviceNet " + std::string(name) +
+                       " size would be " + std::to_string(size) + " bytes; this station writes " +
+                       "at most " + std::to_string(MaxDeviceNetConnectionBytes) + ".";
+            }
+        }
+        return std::nullopt;
+    }
+    for (int kind = 0; kind < ByteKindCount; ++kind) {
+        const int bytes = session.UsedBytes[static_cast<std::size_t>(kind)];
+        const bool analogue = kind == AnalogIn || kind == AnalogOut;
+        const int limit = analogue ? MaxAnaloguePdoBytes : MaxDigitalPdoBytes;
         if (bytes > limit) {
             return "EDS-File creation not possible! The CANopen PDOs carry at most " +
                    std::to_string(limit) + " " + byteKindName(kind) + " bytes; the cluster has " +
@@ -76,7 +110,7 @@ std::optional<std::string> checkGeneratorRange(const Session& session, FieldbusP
     long long parameterCounter = FirstModuleParameter;
     for (int k = 1; k < session.UsedCount; ++k) {
         const auto& file = session.ClusterSlots[static_cast<std::size_t>(k)].ResourceFile;
-        if (const auto bytes = readFileBytes(session.gstrResourcePath + file))
+        if (const auto bytes = readTextFile(session.gstrResourcePath + file, TemplateMaxBytes))
             parameterCounter += countDeviceNetParameters(*bytes);
     }
     if (parameterCounter > LastParameterCounter) {
@@ -104,6 +138,11 @@ EdsBuildResult buildEdsText(Session& session, FieldbusProtocol protocol,
     if (!status) {
         result.text.clear();
         result.error = status.error;
+    } else if (result.text.size() + 2 > EdsFileMaxBytes) {
+        // Only absurd templates get here; an EDS the editor would refuse is not written.
+        result.ok = false;
+        result.text.clear();
+        result.error = "the EDS would be larger than " + sizeInWords(EdsFileMaxBytes);
     }
     return result;
 }
@@ -118,7 +157,7 @@ EdsBuildResult buildEdsText(Session& session, FieldbusProtocol protocol,
 namespace {
 
 // Leaves a failed generation: nothing half-done stays in the buffers or on screen, the output
-// file stays empty, and the reason is shown once the user has chosen a file.
+// file stays as it was, and the reason is shown once the user has chosen a file.
 void failGeneration(Session& session, Dialogs& dialogs, int phase, const std::string& detail)
 {
     clearSlotTexts(session);
@@ -175,26 +214,17 @@ bool GenerateEds(Session& session, Dialogs& dialogs)
     session.view.progressVisible = true;
     dialogs.progressChanged(session.view.progressValue, true);
 
-    // Created now and written in one piece at the end, so a failure leaves it empty.
-    std::ofstream output(outputPath, std::ios::binary | std::ios::trunc);
-    if (!output) {
-        failGeneration(session, dialogs, phase, "cannot create the file " + outputPath);
-        return false;
-    }
-
+    // Written in one piece at the end, through a temporary file: a failed generation leaves
+    // the file that was there before as it was.
     const EdsBuildResult built = buildEdsText(session, protocol, outputPath, now, dialogs);
     if (!built.ok) {
-        output.close();
         failGeneration(session, dialogs, phase, built.error);
         return false;
     }
-    output.write(built.text.data(), static_cast<std::streamsize>(built.text.size()));
-    output.write("\r\n", 2);
-    output.close();
-    if (!output) {
-        // Leave no partial EDS behind.
-        std::ofstream(outputPath, std::ios::binary | std::ios::trunc).close();
-        failGeneration(session, dialogs, phase, "cannot write the file " + outputPath);
+    std::string whyNot;
+    if (!writeFileAtomically(outputPath, built.text + "\r\n", &whyNot)) {
+        failGeneration(session, dialogs, phase,
+                       "cannot write the file " + outputPath + ": " + whyNot);
         return false;
     }
 

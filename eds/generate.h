@@ -31,7 +31,8 @@ struct EdsBuildResult
 // SlotText and ModelName and returns the EDS text (without the final CR LF that the file gets).
 // DeviceNet for that protocol, CANopen for any other. `outputPath` is what the CANopen header
 // names as its file; `now` dates the header. Fails with a description on a template that cannot
-// be read or does not fit, or a cluster outside the generator's range.
+// be read or does not fit, a cluster outside the generator's range, or an EDS that would pass the
+// bound of an EDS file (4 MiB).
 [[nodiscard]] EdsBuildResult buildEdsText(Session& session, FieldbusProtocol protocol,
                                           const std::string& outputPath, const DateTime& now,
                                           Dialogs& progress);
@@ -42,7 +43,8 @@ struct EdsBuildResult
                                           Dialogs& progress, TemplateStore& templates);
 
 // Why the cluster cannot be turned into an EDS of this protocol (more than 8 positions, a
-// parameter counter beyond 32767, CANopen byte totals the PDOs cannot carry), or nullopt. Reads
+// parameter counter beyond 32767, a negative byte count of a module or of the totals, CANopen
+// byte totals the PDOs cannot carry, DeviceNet I/O sizes beyond 255 bytes), or nullopt. Reads
 // the module templates to count DeviceNet parameters; templates it cannot read are left to the
 // generation to report.
 [[nodiscard]] std::optional<std::string> checkGeneratorRange(const Session& session,
@@ -51,8 +53,8 @@ struct EdsBuildResult
 // Command9 / m_crsavEDS "Create EDS File and Save": asks for the output file, generates the EDS
 // of the cluster and writes it in one piece, then enables what needs an EDS. A cluster outside
 // the generator's range is refused before the dialog; a cancelled dialog ends quietly; an output
-// file that cannot be written or a template that cannot be read leaves an empty file and shows
-// the resource message. True when the EDS was written.
+// file that cannot be written or a template that cannot be read shows the resource message and
+// leaves the file as it was (an earlier EDS stays whole). True when the EDS was written.
 bool GenerateEds(Session& session, Dialogs& dialogs);
 
 } // namespace quillon

@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <cstring>
 
-#include "core/item_reader.h"
+#include "core/file_access.h"
 #include "eds/eds_text.h"
 
 namespace quillon {
@@ -141,9 +141,12 @@ std::optional<LineSource> TemplateStore::open(const std::string& name)
 {
     auto found = m_files.find(name);
     if (found == m_files.end()) {
-        auto bytes = readFileBytes(m_resourcePath + name);
-        if (!bytes)
+        std::string whyNot;
+        auto bytes = readTextFile(m_resourcePath + name, TemplateMaxBytes, &whyNot);
+        if (!bytes) {
+            m_failures[name] = std::move(whyNot);
             return std::nullopt;
+        }
         found =
             m_files
                 .emplace(name,
@@ -153,9 +156,17 @@ std::optional<LineSource> TemplateStore::open(const std::string& name)
     return LineSource(found->second, name);
 }
 
+std::string TemplateStore::whyNotRead(const std::string& name) const
+{
+    const auto found = m_failures.find(name);
+    return found == m_failures.end() ? std::string() : found->second;
+}
+
 ReadStatus missingTemplate(const TemplateStore& store, const std::string& fileName)
 {
-    return ReadStatus::failure("cannot read the template " + store.resourcePath() + fileName);
+    const std::string why = store.whyNotRead(fileName);
+    return ReadStatus::failure("cannot read the template " + store.resourcePath() + fileName +
+                               (why.empty() ? "" : ": " + why));
 }
 
 ReadStatus copySection(LineSource& source, std::optional<std::string_view> startMarker,

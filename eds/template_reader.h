@@ -73,14 +73,19 @@ public:
     // Serves `name` from `bytes` from now on.
     void put(const std::string& name, std::string bytes);
 
-    // A fresh reader at the top of `name`; nullopt when the file cannot be read.
+    // A fresh reader at the top of `name`; nullopt when the file cannot be read or is out of the
+    // bounds of a template (1 MiB, 64 KiB a line, 100,000 lines).
     [[nodiscard]] std::optional<LineSource> open(const std::string& name);
+
+    // Why `name` could not be opened, in words; "" when it was not refused.
+    [[nodiscard]] std::string whyNotRead(const std::string& name) const;
 
     [[nodiscard]] const std::string& resourcePath() const { return m_resourcePath; }
 
 private:
     std::string m_resourcePath;
     std::map<std::string, std::shared_ptr<const std::string>, std::less<>> m_files;
+    std::map<std::string, std::string, std::less<>> m_failures;
 };
 
 // Called for every line of a section: may change the line, pull further lines from the source

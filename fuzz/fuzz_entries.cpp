@@ -118,6 +118,10 @@ std::string projectFile(std::string_view data)
         return "complete does not match the number of records";
     if (!parsed.complete && !parsed.empty && (parsed.failedLine <= 0 || parsed.error.empty()))
         return "a broken project gave no line or reason";
+    if (const auto refusal = refusedFileName(parsed)) {
+        if (!refusal->starts_with("line ") || refusal->find(": the ") == std::string::npos)
+            return "a refused file name gave no line or name";
+    }
     if (!parsed.complete)
         return {};
 

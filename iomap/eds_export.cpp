@@ -1,20 +1,13 @@
 #include "iomap/eds_export.h"
 
-#include <filesystem>
-#include <system_error>
-
 #include "core/dialogs.h"
-#include "core/file_path.h"
-#include "core/item_reader.h"
+#include "core/file_access.h"
 #include "core/session.h"
 #include "core/system.h"
 
 namespace quillon {
 
 namespace {
-
-// EDS files are some hundred kilobytes at most; a source beyond this is not an EDS.
-constexpr std::size_t CopyMaxBytes = 64u << 20;
 
 bool isSeparator(char c)
 {
@@ -39,18 +32,15 @@ bool copyReplacing(const std::string& source, const std::string& destination, Di
 {
     const std::string message =
         "Export failed: \"" + source + "\" could not be copied to \"" + destination + "\".";
-    std::error_code ec;
-    if (!std::filesystem::is_regular_file(toFsPath(source), ec)) {
-        dialogs.notice(message, source + ": file not found");
-        return false;
-    }
-    const auto bytes = readFileBytes(source, CopyMaxBytes);
+    // The icon and the EDS are both far below the bound of an EDS file.
+    std::string whyNot;
+    const auto bytes = readFileBytes(source, EdsFileMaxBytes, &whyNot);
     if (!bytes) {
-        dialogs.notice(message, source + ": cannot be read");
+        dialogs.notice(message, source + ": " + whyNot);
         return false;
     }
-    if (!writeFileAtomically(destination, *bytes)) {
-        dialogs.notice(message, destination + ": cannot be written");
+    if (!writeFileAtomically(destination, *bytes, &whyNot)) {
+        dialogs.notice(message, destination + ": " + whyNot);
         return false;
     }
     return true;

@@ -1,6 +1,11 @@
 #include "params/editor_commands.h"
 
+#include <filesystem>
+#include <system_error>
+
 #include "core/dialogs.h"
+#include "core/file_access.h"
+#include "core/file_path.h"
 #include "core/item_reader.h"
 #include "core/session.h"
 #include "params/eds_parameters.h"
@@ -55,9 +60,16 @@ bool Command16_Click(Session& session, Dialogs& dialogs)
     session.view.setText("Text9", *path);
 
     session.view.enable("Command2", true);
-    const auto bytes = readFileBytes(*path);
-    if (!bytes)
+    // A file that is not there ends the command quietly, as a cancelled dialog does; one that is
+    // there but cannot be taken (a folder, a device, far too large) says why.
+    std::string whyNot;
+    const auto bytes = readTextFile(*path, EdsFileMaxBytes, &whyNot);
+    if (!bytes) {
+        std::error_code ec;
+        if (std::filesystem::exists(toFsPath(*path), ec))
+            dialogs.notice(EdsUnreadableMessage, *path + ": " + whyNot);
         return false;
+    }
     const EdsModuleScan scan = scanModuleSlots(splitLines(*bytes));
     switch (scan.status) {
     case EdsModuleScan::Status::NotCanOpen:

@@ -8,6 +8,7 @@ class Dialogs;
 inline constexpr const char* NoEdsMessage =
     "There is no EDS-File to work with! Please create or load an existing one!";
 inline constexpr const char* NotCanOpenEdsMessage = "Sorry! But this is no CANopen EDS-File!";
+inline constexpr const char* EdsUnreadableMessage = "The EDS-File cannot be read!";
 inline constexpr const char* LoadEdsDialogTitle = "Load An Existing EDS - File";
 
 // Command15 "Set  Module Parameters": hands the cluster's slots to the parameter editor and shows
@@ -19,8 +20,9 @@ bool Command15_Click(Session& session, Dialogs& dialogs);
 // the module of every slot it names from the catalogue into the cluster's resource file and
 // parameter count, and shows the editor, which sets the defaults once without asking. A file that
 // is not a CANopen EDS, has no parameter objects, skips a slot or names a module the catalogue
-// lacks is refused with a message and changes no slot; a cancelled dialog or an unreadable file
-// ends quietly. True when the editor is shown.
+// lacks is refused with a message and changes no slot, and so is a file that cannot be taken (a
+// folder, a device, beyond the bounds of an EDS file); a cancelled dialog or a file that is not
+// there ends quietly. True when the editor is shown.
 bool Command16_Click(Session& session, Dialogs& dialogs);
 
 } // namespace quillon

@@ -1,11 +1,16 @@
 #include "params/parameter_editor.h"
 
 #include <algorithm>
+#include <filesystem>
+#include <system_error>
 
 #include "core/dialogs.h"
+#include "core/file_access.h"
+#include "core/file_path.h"
 #include "core/item_reader.h"
 #include "core/number_text.h"
 #include "core/session.h"
+#include "params/editor_commands.h"
 #include "params/resource_defaults.h"
 
 namespace quillon {
@@ -89,9 +94,10 @@ ParameterEditor::LoadResult ParameterEditor::Form_Load(Session& session, Dialogs
         return LoadResult::Refused;
     if (session.gstrActEDS.empty())
         return LoadResult::NoEds;
-    const auto bytes = readFileBytes(session.gstrActEDS);
+    std::string whyNot;
+    const auto bytes = readTextFile(session.gstrActEDS, EdsFileMaxBytes, &whyNot);
     if (!bytes) {
-        dialogs.notice("The EDS-File cannot be read!", session.gstrActEDS);
+        dialogs.notice(EdsUnreadableMessage, session.gstrActEDS + ": " + whyNot);
         return LoadResult::Unreadable;
     }
     const std::vector<std::string> lines = splitLines(*bytes);
@@ -204,9 +210,11 @@ void ParameterEditor::loadResourceDefaults(Session& session, Dialogs& dialogs)
         const std::string path = session.gstrResourcePath + slot.moduleFile;
         const std::string keeps =
             " The parameters of " + slotText(slot.number) + " keep their values.";
-        const auto bytes = readFileBytes(path);
+        std::string whyNot;
+        const auto bytes = readTextFile(path, TemplateMaxBytes, &whyNot);
         if (!bytes) {
-            dialogs.notice("Resource-File " + slot.moduleFile + " cannot be opened!" + keeps, path);
+            dialogs.notice("Resource-File " + slot.moduleFile + " cannot be opened!" + keeps,
+                           path + ": " + whyNot);
             continue;
         }
         const ResourceDefaults defaults = readResourceDefaults(*bytes);
@@ -269,16 +277,25 @@ ParameterEditor::SaveResult ParameterEditor::Command3_Click(Session& session, Di
         return SaveResult::Cancelled;
     session.view.edsdiag.fileName = *path;
     session.view.setText("Text9", *path);
-    // The file chosen is the one rewritten: its own lines are read and written back.
-    const auto bytes = readFileBytes(*path);
-    if (!bytes)
+    // The file chosen is the one rewritten: its own lines are read and written back. Saving to
+    // a name that is not there writes nothing, quietly.
+    std::string whyNot;
+    const auto bytes = readTextFile(*path, EdsFileMaxBytes, &whyNot);
+    if (!bytes) {
+        std::error_code ec;
+        if (std::filesystem::exists(toFsPath(*path), ec))
+            dialogs.notice(EdsNotSavedMessage, *path + ": " + whyNot);
         return SaveResult::Unreadable;
-    return saveEds(session, dialogs, *bytes, *path);
+    }
+    const SaveResult saved = saveEds(session, dialogs, *bytes, *path, &whyNot);
+    if (saved == SaveResult::WriteFailed)
+        dialogs.notice(EdsNotSavedMessage, *path + ": " + whyNot);
+    return saved;
 }
 
 ParameterEditor::SaveResult ParameterEditor::saveEds(Session& session, Dialogs& dialogs,
                                                      const std::string& edsText,
-                                                     const std::string& path)
+                                                     const std::string& path, std::string* whyNot)
 {
     if (m_refused)
         return SaveResult::NotAvailable;
@@ -287,7 +304,7 @@ ParameterEditor::SaveResult ParameterEditor::saveEds(Session& session, Dialogs& 
         dialogs.notice(TooManyValuesMessage, path);
         return SaveResult::TooManyValues;
     }
-    if (!writeFileAtomically(path, *text))
+    if (!writeFileAtomically(path, *text, whyNot))
         return SaveResult::WriteFailed;
     session.view.enable("Command2", true);
     session.view.enable("Command5", true);

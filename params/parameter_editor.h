@@ -23,6 +23,7 @@ inline constexpr const char* SaveEdsDialogTitle = "Save EDS File";
 inline constexpr const char* TooManyValuesMessage =
     "The EDS-File holds more than 500 DefaultValue= lines after its first parameter object, more "
     "than the parameter editor has rows! It was not saved.";
+inline constexpr const char* EdsNotSavedMessage = "The EDS-File could not be saved!";
 
 // One parameter as the editor keeps it. The choice list ends at the first empty text.
 struct ParameterRecord
@@ -108,14 +109,17 @@ public:
 
     // Command3 "Save EDS File": asks for the file, then rewrites it in place with the current
     // values as the parameters' defaults and a new modification date, time and file name. Ends
-    // quietly, leaving the file as it was, when the file cannot be read or written.
+    // quietly, leaving the file as it was, when the file is not there; a file that cannot be
+    // read (a folder, beyond the bounds of an EDS file) or written (read-only, a full disk) is
+    // left as it was and the message names it and the reason.
     SaveResult Command3_Click(Session& session, Dialogs& dialogs);
 
     // The rewrite of Command3 with the EDS text given: writes `edsText`, updated, to `path` in
     // one piece and enables the main window's export and show commands. A text with more values
-    // than the editor has rows is reported and nothing is written.
+    // than the editor has rows is reported and nothing is written. When the file cannot be
+    // written, `whyNot` (when given) receives the reason in words.
     SaveResult saveEds(Session& session, Dialogs& dialogs, const std::string& edsText,
-                       const std::string& path);
+                       const std::string& path, std::string* whyNot = nullptr);
 
     // The text saveEds writes, without writing it: `edsText` with the current values as the
     // defaults and `path` as its file name. nullopt when nothing can be edited.

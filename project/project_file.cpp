@@ -1,13 +1,13 @@
 #include "project/project_file.h"
 
 #include <cstdint>
-#include <filesystem>
 #include <optional>
-#include <system_error>
+#include <utility>
 
 #include "core/cluster.h"
 #include "core/dialogs.h"
-#include "core/file_path.h"
+#include "core/file_access.h"
+#include "core/file_name.h"
 #include "core/io_map_view.h"
 #include "core/item_reader.h"
 #include "core/session.h"
@@ -42,7 +42,8 @@ void takeChosenFile(Session& s, const std::string& path)
 }
 
 // Reads one record, or says which item failed.
-bool readRecord(ItemReader& reader, ModuleInfo& record, ProjectParse& result)
+bool readRecord(ItemReader& reader, ModuleInfo& record, std::array<int, 2>& nameLines,
+                ProjectParse& result)
 {
     int line = reader.lineNumber();
     const auto fail = [&]() {
@@ -66,9 +67,15 @@ bool readRecord(ItemReader& reader, ModuleInfo& record, ProjectParse& result)
         field = *item;
         return true;
     };
-    return text(record.PictureFile) && number(record.DigitalInBytes) &&
+    const auto name = [&](std::string& field, int& nameLine) {
+        if (!text(field))
+            return false;
+        nameLine = reader.lastReadLine();
+        return true;
+    };
+    return name(record.PictureFile, nameLines[0]) && number(record.DigitalInBytes) &&
            number(record.DigitalOutBytes) && number(record.AnalogInBytes) &&
-           number(record.AnalogOutBytes) && text(record.ResourceFile) &&
+           number(record.AnalogOutBytes) && name(record.ResourceFile, nameLines[1]) &&
            number(record.ParameterCount);
 }
 
@@ -137,12 +144,35 @@ ProjectParse parseProjectText(std::string_view text)
     ItemReader reader(text);
     for (int i = 0; i < ProjectRecordCount; ++i) {
         ModuleInfo record;
-        if (!readRecord(reader, record, result))
+        std::array<int, 2> nameLines{};
+        if (!readRecord(reader, record, nameLines, result))
             return result;
         result.records.push_back(std::move(record));
+        result.nameLines.push_back(nameLines);
     }
     result.complete = true;
     return result;
+}
+
+std::optional<std::string> refusedFileName(const ProjectParse& parsed)
+{
+    for (std::size_t i = 0; i < parsed.records.size() && i < parsed.nameLines.size(); ++i) {
+        const ModuleInfo& record = parsed.records[i];
+        const std::pair<const char*, const std::string*> names[] = {
+            {"picture file", &record.PictureFile}, {"resource file", &record.ResourceFile}};
+        for (std::size_t n = 0; n < 2; ++n) {
+            const std::string& name = *names[n].second;
+            // A free position may keep no names at all.
+            if (name.empty() && record.isFree())
+                continue;
+            if (const auto why = whyNotPlainFileName(name)) {
+                return "line " + std::to_string(parsed.nameLines[i][n]) + ": the " +
+                       names[n].first + " name " + quotedName(name) +
+                       " is no plain file name in the resource folder: it " + *why;
+            }
+        }
+    }
+    return std::nullopt;
 }
 
 void SaveConfiguration(Session& s, Dialogs& dialogs)
@@ -161,8 +191,12 @@ void SaveConfiguration(Session& s, Dialogs& dialogs)
     s.view.enable("Command4", true);
 
     // Written beside the target and renamed over it, so the old project survives a failed save.
-    if (!writeFileAtomically(s.view.text("Text9"), writeProjectText(s.ClusterSlots)))
+    const std::string path = s.view.text("Text9");
+    std::string whyNot;
+    if (!writeFileAtomically(path, writeProjectText(s.ClusterSlots), &whyNot)) {
         s.ConfigurationModified = true;
+        dialogs.notice(ProjectFileNotSavedMessage + path, path + ": " + whyNot);
+    }
 }
 
 void LoadConfiguration(Session& session, Dialogs& dialogs)
@@ -185,18 +219,10 @@ LoadOutcome loadConfiguration(Session& s, Dialogs& dialogs)
 
     // Read it whole, with a bound: a real project file is a few hundred bytes.
     const std::string& path = *chosen;
-    std::error_code ec;
-    std::optional<std::string> bytes;
-    std::string why = ": cannot be opened for reading";
-    if (std::filesystem::is_regular_file(toFsPath(path), ec)) {
-        const auto size = std::filesystem::file_size(toFsPath(path), ec);
-        if (!ec && size > ProjectFileMaxBytes)
-            why = ": too large for a project file";
-        else
-            bytes = readFileBytes(path, ProjectFileMaxBytes);
-    }
+    std::string whyNot;
+    const auto bytes = readTextFile(path, ProjectFileMaxBytes, &whyNot);
     if (!bytes)
-        return failedLoad(s, LoadStatus::Unreadable, path, path + why);
+        return failedLoad(s, LoadStatus::Unreadable, path, path + ": " + whyNot);
     return loadConfigurationText(s, dialogs, path, *bytes);
 }
 
@@ -210,6 +236,10 @@ LoadOutcome loadConfigurationText(Session& s, Dialogs& dialogs, const std::strin
         dialogs.notice(ProjectFileEmptyMessage);
         return LoadOutcome{LoadStatus::Empty, path, {}};
     }
+    // The whole file is checked before anything changes: a name that leads out of the resource
+    // folder makes it no project of ours.
+    if (const auto refusal = refusedFileName(parsed))
+        return failedLoad(s, LoadStatus::Broken, path, path + ", " + *refusal);
 
     // From here on the old configuration is given up, even if a record turns out broken.
     s.gbLoadedEDS = false;

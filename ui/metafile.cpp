@@ -5,7 +5,6 @@
 #include <variant>
 
 #include <QBrush>
-#include <QFile>
 #include <QFont>
 #include <QFontMetricsF>
 #include <QPainter>
@@ -14,6 +13,7 @@
 #include <QPolygonF>
 #include <QTransform>
 
+#include "core/file_access.h"
 #include "ui/latin1.h"
 
 namespace quillon {
@@ -55,10 +55,30 @@ constexpr std::uint32_t PlaceableKey = 0x9AC6CDD7;
 constexpr qsizetype PlaceableHeaderSize = 22;
 constexpr qsizetype MetaHeaderSize = 18;
 constexpr qsizetype RecordHeaderSize = 6;
-constexpr qint64 MaxFileSize = 16 * 1024 * 1024;
 // A real picture needs a handful of objects; the cap only stops a hostile file from growing the
 // table without end.
 constexpr int MaxObjects = 4096;
+
+// The work of one paint, in two parts. What the records alone say, checked when the file is read:
+// a picture of our catalogue has under 300 records, about 200 points and 60 characters, so these
+// bounds leave room for any real picture and refuse only hostile or broken ones.
+constexpr qint64 MaxRecordsPerPaint = 3'000;
+constexpr qint64 MaxPointsPerPaint = 2'000;
+constexpr qint64 MaxCharactersPerPaint = 1'000;
+// What the records cost at the size they are drawn, measured before each paint: the pixel cells
+// that the outlines of all shapes pass through and the pixels their fills and strokes cover,
+// inside the picture's position (antialiased filling takes time in proportion to both, and more
+// than that for one shape with very many cells). Our pictures need under a tenth of these at the
+// largest size a window shows them; a picture beyond them paints as the tile of a picture that
+// cannot be read, so no paint takes longer than about 50 ms.
+constexpr double MaxCellsPerPaint = 150'000;
+constexpr double MaxCellsPerShape = 25'000;
+constexpr double MaxCoveredPixelsPerPaint = 6'000'000;
+// What any shape costs besides its cells, in cells: setting the pen and brush, making the path.
+constexpr double ShapeOverheadCells = 20;
+// Text is laid out in device pixels; a font larger than this covers far more than a picture
+// position, and rendering glyphs that size only costs time.
+constexpr double MaxFontPixels = 1000;
 
 std::uint16_t u16At(const QByteArray& bytes, qsizetype at)
 {
@@ -137,6 +157,25 @@ bool enoughParameters(const QByteArray& bytes, std::uint16_t function, qsizetype
     return true; // skipped records need nothing
 }
 
+// The points a drawing record costs a paint: its corners, or for an ellipse the points of the
+// curve the painter makes of it. Records that draw nothing cost none.
+qint64 pointsDrawn(const QByteArray& bytes, std::uint16_t function, qsizetype offset)
+{
+    switch (function) {
+    case MetaLineTo:
+        return 2;
+    case MetaRectangle:
+        return 4;
+    case MetaEllipse:
+        return 16;
+    case MetaPolygon:
+    case MetaPolyline:
+        return s16At(bytes, offset);
+    default:
+        return 0;
+    }
+}
+
 QColor colourAt(const QByteArray& bytes, qsizetype at)
 {
     const std::uint32_t ref = u32At(bytes, at);
@@ -166,9 +205,25 @@ using GdiObject = std::variant<QPen, QBrush, FontSpec, OtherObject>;
 class MetafilePlayer
 {
 public:
-    MetafilePlayer(const Metafile& file, QPainter& painter, const QRectF& target)
+    // What a paint costs, in device pixels (see MaxCellsPerPaint).
+    struct Work
+    {
+        double cells = 0;
+        double largestShape = 0;
+        double coveredPixels = 0;
+
+        [[nodiscard]] bool withinBudget() const
+        {
+            return cells <= MaxCellsPerPaint && largestShape <= MaxCellsPerShape &&
+                   coveredPixels <= MaxCoveredPixelsPerPaint;
+        }
+    };
+
+    // With `work`, the records are only measured into it and nothing is drawn.
+    MetafilePlayer(const Metafile& file, QPainter& painter, const QRectF& target,
+                   Work* work = nullptr)
         : m_file(file), m_bytes(file.m_bytes), m_painter(painter), m_target(target),
-          m_window(file.m_frame)
+          m_window(file.m_frame), m_work(work)
     {
         m_objects.resize(static_cast<std::size_t>(std::clamp(file.m_objectCount, 0, MaxObjects)));
         m_pen.setWidthF(0); // a one-pixel black line, as a fresh device context draws
@@ -177,16 +232,22 @@ public:
 
     void run()
     {
-        m_painter.save();
-        m_painter.setClipRect(m_target, Qt::IntersectClip);
-        m_painter.setRenderHint(QPainter::Antialiasing);
-        m_painter.setRenderHint(QPainter::TextAntialiasing);
+        if (!m_work) {
+            m_painter.save();
+            m_painter.setClipRect(m_target, Qt::IntersectClip);
+            m_painter.setRenderHint(QPainter::Antialiasing);
+            m_painter.setRenderHint(QPainter::TextAntialiasing);
+        }
         m_base = m_painter.transform();
+        m_deviceClip = m_base.mapRect(m_target);
+        m_transform = m_base;
         applyWindow();
         for (const auto& record : m_file.m_records) {
             play(record.function, record.offset, record.size);
         }
-        m_painter.restore();
+        if (!m_work) {
+            m_painter.restore();
+        }
     }
 
 private:
@@ -202,7 +263,87 @@ private:
         toTarget.translate(m_target.left(), m_target.top());
         toTarget.scale(m_target.width() / m_window.width(), m_target.height() / m_window.height());
         toTarget.translate(-m_window.left(), -m_window.top());
-        m_painter.setTransform(toTarget * m_base);
+        m_transform = toTarget * m_base;
+        if (!m_work) {
+            m_painter.setTransform(m_transform);
+        }
+    }
+
+    // The current pen as the painter gets it: as wide on the device as the window makes it, but
+    // stroked on the device. A pen stroked in logical units under a window that scales x and y
+    // differently takes the painter a millisecond a shape; on the device it takes what the
+    // measure above counts.
+    QPen devicePen() const
+    {
+        QPen pen = m_pen;
+        if (pen.style() != Qt::NoPen) {
+            pen.setCosmetic(true);
+            pen.setWidthF(m_pen.widthF() > 0 ? penWidth() : 0);
+        }
+        return pen;
+    }
+
+    // `count` points on the ellipse inside `box`.
+    static QPolygonF corners(const QRectF& box, int count)
+    {
+        QPolygonF points;
+        for (int i = 0; i < count; ++i) {
+            const double angle = 2 * M_PI * i / count;
+            points << box.center() + QPointF(box.width() / 2 * std::cos(angle),
+                                             box.height() / 2 * std::sin(angle));
+        }
+        return points;
+    }
+
+    // The pen's width in device pixels; a cosmetic pen is one pixel wide.
+    double penWidth() const
+    {
+        if (m_pen.style() == Qt::NoPen) {
+            return 0;
+        }
+        const double scale = std::sqrt(std::abs(m_transform.determinant()));
+        return std::max(1.0, m_pen.widthF() * scale);
+    }
+
+    // Adds what drawing the outline through `points` (logical units) with the current pen, and
+    // filling it with the current brush when `filled`, costs. The painter walks every edge along
+    // its whole length, also where it lies outside the position, so the cells are those of the
+    // whole outline; a wide pen's outline runs on both sides and around every corner, a dashed
+    // one is cut into pieces along the whole length. The pixels covered are counted inside the
+    // position only: a fill covers its bounds at most, a stroke its length times its width.
+    void measureShape(const QPolygonF& points, bool closed, bool filled)
+    {
+        const QPolygonF device = m_transform.map(points);
+        const double width = penWidth();
+        const bool stroked = width > 0;
+        const bool dashed = stroked && m_pen.style() != Qt::SolidLine;
+        double outline = 0;
+        const qsizetype n = device.size();
+        for (qsizetype i = 0; i + 1 < n || (closed && i < n && n > 2); ++i) {
+            const QPointF a = device[i];
+            const QPointF b = device[(i + 1) % n];
+            outline += std::abs(b.x() - a.x()) + std::abs(b.y() - a.y()) + 1;
+        }
+        double cells = ShapeOverheadCells + (filled ? outline : 0);
+        if (stroked) {
+            cells += width > 1.5 ? 2 * outline + static_cast<double>(n) * width : outline;
+            if (dashed) {
+                cells += 4 * outline / width;
+            }
+        }
+        m_work->cells += cells;
+        m_work->largestShape = std::max(m_work->largestShape, cells);
+
+        const QRectF bounds = device.boundingRect().adjusted(-width, -width, width, width);
+        const QRectF clipped = bounds.intersected(m_deviceClip);
+        const double area = clipped.isEmpty() ? 0 : clipped.width() * clipped.height();
+        if (filled) {
+            m_work->coveredPixels += area;
+        }
+        if (stroked) {
+            const double corners = static_cast<double>(n) * width * width;
+            m_work->coveredPixels += std::min(area, outline * width + corners);
+        }
     }
 
     void play(std::uint16_t function, qsizetype p, qsizetype size)
@@ -238,8 +379,12 @@ private:
             break;
         case MetaLineTo: {
             const QPointF to(s16(p + 2), s16(p));
-            m_painter.setPen(m_pen);
-            m_painter.drawLine(m_position, to);
+            if (m_work) {
+                measureShape(QPolygonF({m_position, to}), false, false);
+            } else {
+                m_painter.setPen(devicePen());
+                m_painter.drawLine(m_position, to);
+            }
             m_position = to;
             break;
         }
@@ -247,7 +392,14 @@ private:
         case MetaEllipse: {
             const QRectF box =
                 QRectF(QPointF(s16(p + 6), s16(p + 4)), QPointF(s16(p + 2), s16(p))).normalized();
-            m_painter.setPen(m_pen);
+            if (m_work) {
+                // The painter draws an ellipse as curves that it cuts into short edges; a polygon
+                // of sixteen corners around it costs about the same.
+                measureShape(function == MetaRectangle ? QPolygonF(box) : corners(box, 16), true,
+                             m_brush.style() != Qt::NoBrush);
+                break;
+            }
+            m_painter.setPen(devicePen());
             m_painter.setBrush(m_brush);
             if (function == MetaRectangle) {
                 m_painter.drawRect(box);
@@ -263,7 +415,12 @@ private:
             for (int i = 0; i < count; ++i) {
                 points << QPointF(s16(p + 2 + i * 4), s16(p + 4 + i * 4));
             }
-            m_painter.setPen(m_pen);
+            if (m_work) {
+                const bool polygon = function == MetaPolygon;
+                measureShape(points, polygon, polygon && m_brush.style() != Qt::NoBrush);
+                break;
+            }
+            m_painter.setPen(devicePen());
             if (function == MetaPolygon) {
                 m_painter.setBrush(m_brush);
                 m_painter.drawPolygon(points, m_fillRule);
@@ -410,24 +567,37 @@ private:
         const QPointF anchor(s16(p + 2 + padded + 2), s16(p + 2 + padded));
 
         // Text is laid out in device pixels so that it stays sharp at any scale: the anchor is
-        // mapped, and the font height is the logical height times the vertical scale.
-        const QTransform toBase = m_painter.transform() * m_base.inverted();
+        // mapped, and the font height is the logical height times the vertical scale. Every size
+        // is worked out in floating point and bounded before it becomes an int: the file chooses
+        // the height and the window, so the product may be anything.
+        const QTransform toBase = m_transform * m_base.inverted();
         const double scaleX = std::hypot(toBase.m11(), toBase.m12());
         const double scaleY = std::hypot(toBase.m21(), toBase.m22());
         const double logicalHeight = m_font.height == 0 ? 12.0 : std::abs(m_font.height);
-        const int pixels = std::max(1, static_cast<int>(std::lround(logicalHeight * scaleY)));
+        const double pixels = boundedPixels(logicalHeight * scaleY);
+
+        if (m_work) {
+            // Every glyph's outline is about four times its height; the text covers at most its
+            // line inside the position.
+            const double glyphs = static_cast<double>(text.size());
+            m_work->cells += glyphs * 4 * pixels;
+            m_work->largestShape = std::max(m_work->largestShape, 4 * pixels);
+            const double line = std::min(glyphs * pixels, m_deviceClip.width() + 2 * pixels) *
+                                std::min(pixels, m_deviceClip.height());
+            m_work->coveredPixels += m_opaqueText ? 2 * line : line;
+            return;
+        }
 
         QFont font;
         if (!m_font.face.isEmpty()) {
             font.setFamily(m_font.face);
         }
-        font.setPixelSize(pixels);
+        font.setPixelSize(static_cast<int>(pixels));
         if (m_font.height > 0) {
             // A positive height is the character cell, a negative one the character itself.
             const double cell = QFontMetricsF(font).height();
             if (cell > 0) {
-                font.setPixelSize(
-                    std::max(1, static_cast<int>(std::lround(pixels * pixels / cell))));
+                font.setPixelSize(static_cast<int>(boundedPixels(pixels * pixels / cell)));
             }
         }
         font.setWeight(static_cast<QFont::Weight>(
@@ -436,8 +606,8 @@ private:
         font.setUnderline(m_font.underline);
         font.setStrikeOut(m_font.strikeOut);
         if (scaleY > 0 && std::abs(scaleX / scaleY - 1.0) > 0.02) {
-            font.setStretch(
-                std::clamp(static_cast<int>(std::lround(100 * scaleX / scaleY)), 1, 4000));
+            const double stretch = std::clamp(100 * scaleX / scaleY, 1.0, 4000.0);
+            font.setStretch(static_cast<int>(std::lround(stretch)));
         }
 
         const QFontMetricsF metrics(font);
@@ -471,12 +641,24 @@ private:
         m_painter.restore();
     }
 
+    // A font size in whole device pixels from 1 to MaxFontPixels; not-a-number gives 1.
+    static double boundedPixels(double pixels)
+    {
+        if (!(pixels >= 1)) {
+            return 1;
+        }
+        return std::round(std::min(pixels, MaxFontPixels));
+    }
+
     const Metafile& m_file;
     const QByteArray& m_bytes;
     QPainter& m_painter;
     QRectF m_target;
     QRectF m_window;
-    QTransform m_base;
+    QTransform m_base;      // the painter's own transform, to its device
+    QTransform m_transform; // logical units to the device, as the window sets it
+    QRectF m_deviceClip;    // the target on the device
+    Work* m_work = nullptr;
     std::vector<std::optional<GdiObject>> m_objects;
     QPen m_pen;
     QBrush m_brush{Qt::white};
@@ -523,6 +705,8 @@ std::optional<Metafile> Metafile::fromBytes(const QByteArray& bytes, QString* wh
     file.m_unitsPerInch = inch == 0 ? 1440 : inch;
     file.m_objectCount = u16At(bytes, PlaceableHeaderSize + 10);
 
+    qint64 points = 0;
+    qint64 characters = 0;
     qsizetype at = PlaceableHeaderSize + MetaHeaderSize;
     while (bytes.size() - at >= RecordHeaderSize) {
         const std::uint32_t words = u32At(bytes, at);
@@ -541,26 +725,39 @@ std::optional<Metafile> Metafile::fromBytes(const QByteArray& bytes, QString* wh
             break;
         }
         at += static_cast<qsizetype>(words) * 2;
+
+        // The work of a paint, counted once here, so a picture beyond the budget is known
+        // before it is drawn.
+        points += pointsDrawn(bytes, function, offset);
+        if (function == MetaTextOut) {
+            characters += s16At(bytes, offset);
+        }
+        const auto records = static_cast<qint64>(file.m_records.size());
+        if (records > MaxRecordsPerPaint || points > MaxPointsPerPaint ||
+            characters > MaxCharactersPerPaint) {
+            return fail(QStringLiteral("too much to draw: more than %1 records, %2 points or %3 "
+                                       "characters")
+                            .arg(MaxRecordsPerPaint)
+                            .arg(MaxPointsPerPaint)
+                            .arg(MaxCharactersPerPaint));
+        }
     }
     return file;
 }
 
 std::optional<Metafile> Metafile::fromFile(const QString& path, QString* whyNot)
 {
-    QFile in(path);
-    if (!in.open(QIODevice::ReadOnly)) {
+    // Read through the core's reader: only a regular file is opened (a FIFO or a device named
+    // as a picture must not hold or flood the window), and only up to the picture bound.
+    std::string why;
+    const auto bytes = readFileBytes(toPathBytes(path), PictureMaxBytes, &why);
+    if (!bytes) {
         if (whyNot) {
-            *whyNot = in.errorString();
+            *whyNot = QString::fromLocal8Bit(why);
         }
         return std::nullopt;
     }
-    if (in.size() > MaxFileSize) {
-        if (whyNot) {
-            *whyNot = QStringLiteral("file too large for a picture");
-        }
-        return std::nullopt;
-    }
-    return fromBytes(in.readAll(), whyNot);
+    return fromBytes(QByteArray(bytes->data(), static_cast<qsizetype>(bytes->size())), whyNot);
 }
 
 QSizeF Metafile::sizeInInches() const
@@ -568,12 +765,18 @@ QSizeF Metafile::sizeInInches() const
     return m_frame.size() / m_unitsPerInch;
 }
 
-void Metafile::play(QPainter& painter, const QRectF& target) const
+bool Metafile::play(QPainter& painter, const QRectF& target) const
 {
     if (target.isEmpty()) {
-        return;
+        return true;
+    }
+    MetafilePlayer::Work work;
+    MetafilePlayer(*this, painter, target, &work).run();
+    if (!work.withinBudget()) {
+        return false;
     }
     MetafilePlayer(*this, painter, target).run();
+    return true;
 }
 
 } // namespace quillon

@@ -20,11 +20,14 @@ class Metafile
 {
 public:
     // Reads a metafile from memory. Returns nullopt, with the reason in `whyNot` when given, when
-    // the header is not a placeable metafile header or a record does not fit inside the data.
+    // the header is not a placeable metafile header, a record does not fit inside the data, or
+    // the picture is more than one paint may draw (3,000 records, 2,000 points or 1,000
+    // characters), so that no picture can hold up the window that shows it.
     [[nodiscard]] static std::optional<Metafile> fromBytes(const QByteArray& bytes,
                                                            QString* whyNot = nullptr);
 
-    // The same for a file; a missing, unreadable or oversized file also gives nullopt.
+    // The same for a file; a missing or unreadable file, one that is no regular file (a folder, a
+    // device, a FIFO) and one larger than 1 MiB also give nullopt.
     [[nodiscard]] static std::optional<Metafile> fromFile(const QString& path,
                                                           QString* whyNot = nullptr);
 
@@ -38,8 +41,10 @@ public:
     [[nodiscard]] int recordCount() const { return static_cast<int>(m_records.size()); }
 
     // Draws the picture so that its frame fills `target` (in the painter's coordinates). Drawing
-    // stays inside `target`; the painter's state is restored afterwards.
-    void play(QPainter& painter, const QRectF& target) const;
+    // stays inside `target`; the painter's state is restored afterwards. False, with nothing
+    // drawn, when drawing it at that size would take more than a paint may (a few tens of
+    // milliseconds): the caller shows something else there.
+    [[nodiscard]] bool play(QPainter& painter, const QRectF& target) const;
 
 private:
     struct Record

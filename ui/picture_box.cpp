@@ -51,14 +51,17 @@ void PictureBox::paintEvent(QPaintEvent* /*event*/)
 {
     QPainter painter(this);
     const QRectF area = QRectF(rect()).adjusted(2, 2, -2, -2);
+    bool drawn = false;
     if (m_picture) {
         // Keep the picture's proportions, centred in the position.
         QSizeF size = m_picture->frame().size();
         size.scale(area.size(), Qt::KeepAspectRatio);
         QRectF target(QPointF(), size);
         target.moveCenter(area.center());
-        m_picture->play(painter, target);
-    } else if (!m_path.isEmpty()) {
+        // A picture too costly to draw at this size shows the tile instead.
+        drawn = m_picture->play(painter, target);
+    }
+    if (!drawn && !m_path.isEmpty()) {
         painter.fillRect(area, QColor(0xD8, 0xD8, 0xD8));
         painter.setPen(QColor(0x80, 0x80, 0x80));
         painter.drawRect(area.adjusted(0, 0, -1, -1));

@@ -11,8 +11,8 @@ namespace quillon {
 
 // One picture position of a window (a cluster slot, the preview, the logo). It draws a metafile
 // scaled to fit, keeping its proportions; an empty path leaves the position empty, and a file
-// that cannot be read shows a neutral tile with the file's name. It can carry the single-line
-// border that marks a selected slot, and reports clicks.
+// that cannot be read (or a picture too costly to draw) shows a neutral tile with the file's name.
+// It can carry the single-line border that marks a selected slot, and reports clicks.
 class PictureBox : public QWidget
 {
     Q_OBJECT

@@ -5,6 +5,7 @@
 #include <sstream>
 
 #include "core/cluster.h"
+#include "core/file_access.h"
 #include "core/io_map_view.h"
 #include "core/item_reader.h"
 #include "core/session.h"

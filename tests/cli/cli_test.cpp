@@ -12,7 +12,7 @@
 #include "cli/cli_app.h"
 #include "core/clock.h"
 #include "core/cluster.h"
-#include "core/item_reader.h"
+#include "core/file_access.h"
 #include "core/session.h"
 #include "core/startup.h"
 #include "core/types.h"
@@ -175,6 +175,19 @@ TEST(CliInput, UnreadableInputIsStatusTwoAndMissingTemplatesOrAnEmptyProjectAreR
     TempStation::writeFile(tmp + "broken.edp", broken);
     TempStation::writeFile(tmp + "empty.edp", "");
     TempStation::writeFile(tmp + "old.eds", "an older EDS");
+    // A project from someone else: a module's resource file names a file far outside the
+    // resource folder, which generation once copied into the EDS.
+    std::string hostile = readFileBytes(ExampleProject).value();
+    hostile.replace(hostile.find("OVN_KD108.eds"), 13, "../../../../../../etc/passwd");
+    TempStation::writeFile(tmp + "hostile.edp", hostile);
+    // Byte counts of two modules that cancel out: -32768 + 32767 once gave "Output1 ... -1".
+    std::string cancelling = readFileBytes(ExampleProject).value();
+    const auto kd108 = cancelling.find("KD108.wmf\r\n");
+    cancelling.replace(cancelling.find(" 0 ", kd108), 3, "-32768 ");
+    cancelling.replace(cancelling.find(" 0 ", cancelling.find("KD116.wmf\r\n")), 3, " 32767 ");
+    TempStation::writeFile(tmp + "cancelling.edp", cancelling);
+    // A file of nothing but line ends once took half a minute and gigabytes to show.
+    TempStation::writeFile(tmp + "huge.eds", std::string(EdsFileMaxBytes + 1, '\n'));
     auto fromProject = [&tmp](const char* name) {
         return run({"iomap", "--protocol", "canopen", "--project", tmp + name});
     };
@@ -187,6 +200,14 @@ TEST(CliInput, UnreadableInputIsStatusTwoAndMissingTemplatesOrAnEmptyProjectAreR
         {fromProject("missing.edp"), 2, "missing.edp"},
         {fromProject("broken.edp"), 2, "99999"},
         {fromProject("empty.edp"), 1, " File empty. Please try another one!\n"},
+        {run({"generate", "--protocol", "devicenet", "--project", tmp + "hostile.edp", "--output",
+              tmp + "old.eds"}),
+         2, "line 13: the resource file name \"../../../../../../etc/passwd\" is no plain file"},
+        {run({"generate", "--protocol", "devicenet", "--project", tmp + "cancelling.edp",
+              "--output", tmp + "old.eds"}),
+         1, "The module in slot 2 has a negative digital output byte count (-32768)."},
+        {run({"params", "show", tmp + "huge.eds"}), 2,
+         "quillon-cli: " + tmp + "huge.eds: cannot be read: is larger than 4 MiB\n"},
         // The test station has pictures but no templates.
         {run({"generate", "--protocol", "canopen", "--module", "KD108", "--output",
               tmp + "old.eds"}),

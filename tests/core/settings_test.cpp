@@ -106,13 +106,27 @@ INSTANTIATE_TEST_SUITE_P(
         BrokenCase{"[ModulInfo]\r\np,1,2,3,4,OVN_X.eds\r\n",
                    "Quillon.ini, line 3: module parameter count: end of file"},
         BrokenCase{"[ModulInfo]\r\np,1,-40000,3,4,OVN_X.eds,1\r\n[End]\r\n",
-                   "Quillon.ini, line 2: module byte count: number out of range: -40000"}));
+                   "Quillon.ini, line 2: module byte count: number out of range: -40000"},
+        // The catalogue's file names are joined to the resource folder and must stay in it.
+        BrokenCase{"[ModulInfo]\r\nKD1.wmf\r\n1\r\n0\r\n0\r\n0\r\n..\\..\\x.eds\r\n1\r\n",
+                   "Quillon.ini, line 7: resource file name \"..\\..\\x.eds\" is no plain file "
+                   "name in the resource folder: it holds a folder separator"},
+        BrokenCase{"[ModulInfo]\r\n\"/dev/zero\",1,0,0,0,OVN_X.eds,1\r\n",
+                   "Quillon.ini, line 2: picture file name \"/dev/zero\" is no plain file name "
+                   "in the resource folder: it holds a folder separator"},
+        BrokenCase{"[ModulInfo]\r\n\"\",1,0,0,0,OVN_X.eds,1\r\n",
+                   "Quillon.ini, line 2: picture file name \"\" is no plain file name in the "
+                   "resource folder: it is empty"},
+        BrokenCase{"[ModulInfo]\r\nKD1.wmf,1,0,0,0,C:OVN_X.eds,1\r\n",
+                   "Quillon.ini, line 2: resource file name \"C:OVN_X.eds\" is no plain file "
+                   "name in the resource folder: it holds a drive or stream separator ':'"}));
 
 TEST(SettingsFile, MissingFileIsReported)
 {
     const auto r = readSettingsFile("/nonexistent/Quillon.ini", Dir);
     EXPECT_FALSE(r.ok);
-    EXPECT_NE(r.error.detail.find("/nonexistent/Quillon.ini"), std::string::npos);
+    EXPECT_EQ(r.error.detail,
+              "/nonexistent/Quillon.ini: cannot be read: No such file or directory");
 }
 
 } // namespace

@@ -1,4 +1,11 @@
+#include <filesystem>
 #include <gtest/gtest.h>
+#include <string>
+#include <vector>
+
+#ifndef _WIN32
+#include <sys/stat.h>
+#endif
 
 #include "core/cluster.h"
 #include "core/startup.h"
@@ -69,13 +76,35 @@ TEST(StartUpFailure, BrokenSettingsOrMissingHeadPictureStopTheProgram)
     EXPECT_FALSE(startUp(s, dialogs));
     station.writeIni("[Resourcepath]\r\n/nowhere/\r\n");
     EXPECT_FALSE(startUp(s, dialogs));
-    ASSERT_EQ(dialogs.notices.size(), 3u);
+    station.writeIni(
+        "[ModulInfo]\r\n\"../../../../dev/zero\",1,0,0,0,\"OVN_KD1.eds\",1\r\n[End]\r\n");
+    EXPECT_FALSE(startUp(s, dialogs));
+    ASSERT_EQ(dialogs.notices.size(), 4u);
     for (const auto& n : dialogs.notices)
         EXPECT_EQ(n, "Ini-File not found or Resource-Files missing!");
     EXPECT_EQ(dialogs.details[1], "Quillon.ini, line 2: byte limit: number out of range: 99999");
     EXPECT_EQ(dialogs.details[2], "/nowhere/HB612.wmf: head picture not found");
+    EXPECT_EQ(dialogs.details[3], "Quillon.ini, line 2: picture file name "
+                                  "\"../../../../dev/zero\" is no plain file name in the resource "
+                                  "folder: it holds a folder separator");
     EXPECT_TRUE(dialogs.questions.empty());
 }
+
+#ifndef _WIN32
+TEST(StartUpFailure, AHeadPictureThatIsAFifoIsNoPictureAndHoldsNothingUp)
+{
+    // Looking at a FIFO must not wait for a writer that never comes.
+    test::TempStation station;
+    test::ScriptedDialogs dialogs;
+    Session s = station.session();
+    station.writeIni("[Resourcepath]\r\n" + station.resources() + "\r\n");
+    std::filesystem::remove(station.resources() + "HB612.wmf");
+    ASSERT_EQ(::mkfifo((station.resources() + "HB612.wmf").c_str(), 0644), 0);
+    EXPECT_FALSE(startUp(s, dialogs));
+    EXPECT_EQ(dialogs.details,
+              std::vector<std::string>{station.resources() + "HB612.wmf: head picture not found"});
+}
+#endif
 
 TEST_F(StationTest, ChoosingDeviceNetFixesItsLimitsAndLocksCanOpen)
 {

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include "core/file_access.h"
 #include "eds/canopen_eds.h"
 #include "eds/canopen_pdo.h"
 #include "tests/eds/eds_test_support.h"

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include "core/file_access.h"
 #include "eds/devicenet_eds.h"
 #include "tests/eds/eds_test_support.h"
 

@@ -3,6 +3,7 @@
 #include <string>
 #include <vector>
 
+#include "core/file_access.h"
 #include "core/item_reader.h"
 #include "eds/eds_check.h"
 

@@ -2,6 +2,7 @@
 #include <fstream>
 #include <gtest/gtest.h>
 
+#include "core/file_access.h"
 #include "tests/eds/eds_test_support.h"
 
 namespace quillon {
@@ -116,30 +117,53 @@ TEST(GenerateEds, CancelledDialogEndsQuietly)
     expectEditorUnloaded(session);
 }
 
-TEST(GenerateEds, FailuresAfterTheDialogLeaveAnEmptyFileAndTheResourceMessage)
+TEST(GenerateEds, FailuresAfterTheDialogKeepTheEarlierFileAndShowTheResourceMessage)
 {
-    for (const auto protocol : {FieldbusProtocol::DeviceNet, FieldbusProtocol::CanOpen}) {
-        const std::string path = (test::freshOutputDir("missing") / "station.eds").string();
-        Session session = windowSession(
-            protocol, {module("OVN_KD216.eds", 0, 0, 0, 0), module("OVN_KQ999.eds", 0, 0, 0, 0)});
-        test::ScriptedDialogs dialogs;
-        dialogs.thenChooseFile(path);
+    // No file yet, an earlier EDS, and a link to an earlier EDS kept elsewhere: a failed
+    // generation writes none of them.
+    enum class Earlier
+    {
+        None,
+        File,
+        Link,
+    };
+    for (const auto protocol : {FieldbusProtocol::DeviceNet, FieldbusProtocol::CanOpen})
+        for (const Earlier earlier : {Earlier::None, Earlier::File, Earlier::Link}) {
+            const fs::path dir = test::freshOutputDir("missing");
+            const std::string path = (dir / "station.eds").string();
+            if (earlier == Earlier::File)
+                std::ofstream(path, std::ios::binary) << "the earlier EDS";
+            if (earlier == Earlier::Link) {
+                std::ofstream(dir / "kept.eds", std::ios::binary) << "the earlier EDS";
+                fs::create_symlink("kept.eds", path);
+            }
+            Session session = windowSession(protocol, {module("OVN_KD216.eds", 0, 0, 0, 0),
+                                                       module("OVN_KQ999.eds", 0, 0, 0, 0)});
+            test::ScriptedDialogs dialogs;
+            dialogs.thenChooseFile(path);
 
-        EXPECT_FALSE(GenerateEds(session, dialogs));
+            EXPECT_FALSE(GenerateEds(session, dialogs));
 
-        EXPECT_EQ(readFileBytes(path), std::string());
-        ASSERT_EQ(dialogs.notices, (std::vector<std::string>{EdsCreationFailedMessage}));
-        EXPECT_NE(dialogs.details[0].find("OVN_KQ999.eds"), std::string::npos);
-        EXPECT_EQ(session.SlotText, decltype(session.SlotText){});
-        EXPECT_FALSE(session.view.progressVisible);
-        EXPECT_EQ(session.view.progressValue, 0);
-        for (const char* control : EnabledByGeneration)
-            EXPECT_FALSE(session.view.isEnabled(control)) << control;
-        EXPECT_FALSE(session.view.isEnabled("Command15"));
-        EXPECT_EQ(session.view.text("Text9"), path); // the chosen path stays
-        EXPECT_EQ(session.view.text("Text1"), "");
-        expectEditorUnloaded(session);
-    }
+            if (earlier == Earlier::None) {
+                EXPECT_FALSE(fs::exists(path));
+            } else {
+                EXPECT_EQ(readFileBytes(path), "the earlier EDS");
+                EXPECT_EQ(fs::is_symlink(path), earlier == Earlier::Link);
+            }
+            EXPECT_EQ(std::distance(fs::directory_iterator(dir), fs::directory_iterator()),
+                      earlier == Earlier::Link ? 2 : (earlier == Earlier::File ? 1 : 0));
+            ASSERT_EQ(dialogs.notices, (std::vector<std::string>{EdsCreationFailedMessage}));
+            EXPECT_NE(dialogs.details[0].find("OVN_KQ999.eds"), std::string::npos);
+            EXPECT_EQ(session.SlotText, decltype(session.SlotText){});
+            EXPECT_FALSE(session.view.progressVisible);
+            EXPECT_EQ(session.view.progressValue, 0);
+            for (const char* control : EnabledByGeneration)
+                EXPECT_FALSE(session.view.isEnabled(control)) << control;
+            EXPECT_FALSE(session.view.isEnabled("Command15"));
+            EXPECT_EQ(session.view.text("Text9"), path); // the chosen path stays
+            EXPECT_EQ(session.view.text("Text1"), "");
+            expectEditorUnloaded(session);
+        }
 
     // An output file that cannot be created.
     const std::string path = (test::freshOutputDir("uncreatable") / "none" / "x.eds").string();
@@ -174,19 +198,58 @@ TEST(GeneratorRange, RefusesWhatThePdosOrTheNumberingCannotHold)
     Session session = test::stationSession("canopen", FieldbusProtocol::CanOpen, {});
     session.UsedBytes = {16, 16, 32, 32};
     EXPECT_FALSE(checkGeneratorRange(session, FieldbusProtocol::CanOpen));
-    const std::pair<ByteCounts, const char*> refused[] = {
-        {{2, 17, 0, 0}, "16 digital output bytes"},
-        {{2, 1, 34, 0}, "32 analogue input bytes"},
-        {{2, 1, 0, 40}, "32 analogue output bytes"},
-        {{2, 1, 3, 0}, "3 analogue input bytes"},
-        {{2, -1, 0, 0}, "negative"}};
-    for (const auto& [bytes, says] : refused) {
+    // Byte totals: what each protocol says about them ("" for accepted).
+    struct Totals
+    {
+        ByteCounts bytes;
+        const char* canOpen;
+        const char* deviceNet;
+    };
+    const Totals totals[] = {
+        {{2, 17, 0, 0}, "16 digital output bytes", ""},
+        {{2, 1, 34, 0}, "32 analogue input bytes", ""},
+        {{2, 1, 0, 40}, "32 analogue output bytes", ""},
+        {{2, 1, 3, 0}, "3 analogue input bytes", ""},
+        {{2, -1, 0, 0}, "negative", "negative (-1)"},
+        {{-32768, 1, 0, 0}, "negative", "digital input byte count is negative"},
+        {{100, 1, 139, 0}, "16 digital input bytes", ""}, // 16 + 100 + 139 = 255
+        {{100, 1, 140, 0}, "16 digital input bytes", "input size would be 256 bytes"},
+        {{2, 200, 0, 56}, "16 digital output bytes", "output size would be 256 bytes"},
+        {{2, 32767, 0, 0}, "16 digital output bytes", "output size would be 32767 bytes"},
+    };
+    for (const auto& [bytes, canOpen, deviceNet] : totals) {
         session.UsedBytes = bytes;
-        const auto message = checkGeneratorRange(session, FieldbusProtocol::CanOpen);
-        ASSERT_TRUE(message) << says;
-        EXPECT_NE(message->find(says), std::string::npos) << *message;
-        EXPECT_FALSE(checkGeneratorRange(session, FieldbusProtocol::DeviceNet));
+        for (const auto& [protocol, says] : {std::pair{FieldbusProtocol::CanOpen, canOpen},
+                                             std::pair{FieldbusProtocol::DeviceNet, deviceNet}}) {
+            const auto message = checkGeneratorRange(session, protocol);
+            EXPECT_EQ(message.has_value(), *says != '\0') << says;
+            if (message) {
+                EXPECT_NE(message->find(says), std::string::npos) << *message;
+            }
+        }
     }
+
+    // A negative count of one module would hide in the totals: -32768 and 32767 make -1, which
+    // DeviceNet once wrote as its output size.
+    session.UsedCount = 3;
+    session.ClusterSlots[1] = module("OVN_KD216.eds", 0, -32768, 0, 0);
+    session.ClusterSlots[2] = module("OVN_KD218.eds", 0, 32767, 0, 0);
+    session.UsedBytes = {2, 0, 0, 0};
+    for (const auto protocol : {FieldbusProtocol::CanOpen, FieldbusProtocol::DeviceNet}) {
+        const auto message = checkGeneratorRange(session, protocol);
+        ASSERT_TRUE(message);
+        EXPECT_NE(message->find("module in slot 2 has a negative digital output byte count "
+                                "(-32768)"),
+                  std::string::npos)
+            << *message;
+    }
+    // A free position's counts are no module's.
+    session.ClusterSlots[1].PictureFile.clear();
+    session.ClusterSlots[2] = module("OVN_KD218.eds", 0, 1, 0, 0);
+    session.UsedBytes = {2, 2, 0, 0};
+    EXPECT_FALSE(checkGeneratorRange(session, FieldbusProtocol::DeviceNet));
+    session.UsedCount = 1;
+
     session.UsedBytes = {2, 1, 0, 0};
     session.UsedCount = 9;
     EXPECT_TRUE(checkGeneratorRange(session, FieldbusProtocol::DeviceNet));
@@ -210,6 +273,36 @@ TEST(GeneratorRange, RefusesWhatThePdosOrTheNumberingCannotHold)
     // The generation itself stops there too, should the templates change in between.
     const auto result = test::buildText(session, FieldbusProtocol::DeviceNet);
     EXPECT_NE(result.error.find("32767"), std::string::npos) << result.ok;
+}
+
+TEST(GeneratorInput, TemplatesAndAnEdsBeyondTheirBoundsAreRefused)
+{
+    const fs::path dir = test::freshOutputDir("bounds");
+    fs::copy_file(test::EdsTestData + "devicenet/OVN_HB612.eds", dir / "OVN_HB612.eds");
+    const auto writeTemplate = [&dir](const std::string& name, std::size_t bytes) {
+        const std::string line = std::string(98, 'x') + "\r\n";
+        std::ofstream out(dir / name, std::ios::binary);
+        for (std::size_t written = 0; written < bytes; written += line.size())
+            out << line;
+    };
+    // Seven modules naming one huge template once made an EDS of almost a gigabyte.
+    writeTemplate("OVN_KB001.eds", TemplateMaxBytes + 100);
+    writeTemplate("OVN_KB002.eds", 700u << 10);
+    for (const auto protocol : {FieldbusProtocol::DeviceNet, FieldbusProtocol::CanOpen}) {
+        Session session = test::stationSession(dir.string() + "/", protocol,
+                                               std::vector(7, module("OVN_KB001.eds", 0, 0, 0, 0)));
+        const EdsBuildResult result = test::buildText(session, protocol);
+        EXPECT_FALSE(result.ok);
+        EXPECT_NE(result.error.find("OVN_KB001.eds: is larger than 1 MiB"), std::string::npos)
+            << result.error;
+    }
+    // Templates each within their bound, that together would make an EDS the editor refuses.
+    Session session = test::stationSession(dir.string() + "/", FieldbusProtocol::DeviceNet,
+                                           std::vector(7, module("OVN_KB002.eds", 0, 0, 0, 0)));
+    const EdsBuildResult result = test::buildText(session, FieldbusProtocol::DeviceNet);
+    EXPECT_FALSE(result.ok);
+    EXPECT_EQ(result.error, "the EDS would be larger than 4 MiB");
+    EXPECT_TRUE(result.text.empty());
 }
 
 } // namespace

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 #include <random>
 
+#include "core/file_access.h"
 #include "core/settings.h"
 #include "eds/eds_check.h"
 #include "tests/eds/eds_test_support.h"

@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "core/item_reader.h"
+#include "core/file_access.h"
 #include "fuzz/fuzz_entries.h"
 
 namespace quillon::fuzz {

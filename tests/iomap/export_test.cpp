@@ -8,7 +8,7 @@
 #include <thread>
 #include <vector>
 
-#include "core/item_reader.h"
+#include "core/file_access.h"
 #include "core/session.h"
 #include "core/system.h"
 #include "iomap/eds_export.h"

@@ -133,5 +133,31 @@ TEST_F(EditorCommands, LoadExistingEdsEndsQuietlyOnCancelOrAnUnreadableFile)
     EXPECT_FALSE(session.gbLoadedEDS);
 }
 
+TEST_F(EditorCommands, LoadExistingEdsRefusesWhatIsNoReadableEdsWithTheReason)
+{
+    // A file of nothing but line ends once took half a minute and gigabytes to read.
+    std::filesystem::create_directory(dir.path("folder.eds"));
+    ParamsDir::write(dir.path("huge.eds"), std::string((4u << 20) + 1, '\n'));
+    ParamsDir::write(dir.path("lines.eds"), "[FileInfo]" + std::string(200000, '\n'));
+    ParamsDir::write(dir.path("long.eds"), "[FileInfo]\r\n" + std::string(70000, 'x') + "\r\n");
+    const std::pair<const char*, const char*> refused[] = {
+        {"folder.eds", "is a folder, not a regular file"},
+        {"huge.eds", "is larger than 4 MiB"},
+        {"lines.eds", "has more than 100000 lines"},
+        {"long.eds", "line 2 is longer than 64 KiB"},
+    };
+    for (const auto& [file, reason] : refused) {
+        ClusterTable before = session.ClusterSlots;
+        before[1] = before[2] = {}; // as load() leaves them before the dialog
+        dialogs.notices.clear();
+        dialogs.details.clear();
+        EXPECT_FALSE(load(file));
+        EXPECT_EQ(dialogs.notices, std::vector<std::string>{EdsUnreadableMessage});
+        EXPECT_EQ(dialogs.details.at(0), dir.path(file) + ": " + reason);
+        EXPECT_EQ(session.ClusterSlots, before);
+        EXPECT_FALSE(editorShown());
+    }
+}
+
 } // namespace
 } // namespace quillon

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include "core/file_access.h"
 #include "core/item_reader.h"
 #include "params/eds_parameters.h"
 

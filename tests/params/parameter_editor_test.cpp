@@ -1,6 +1,10 @@
 #include <filesystem>
 #include <gtest/gtest.h>
 
+#ifndef _WIN32
+#include <sys/stat.h>
+#endif
+
 #include "core/item_reader.h"
 #include "params/editor_commands.h"
 #include "params/parameter_editor.h"
@@ -124,7 +128,14 @@ TEST(FormLoad, ReportsAnEdsThatCannotBeRead)
     e.session.gstrActEDS = e.dir.path("missing.eds");
     EXPECT_EQ(e.load(), ParameterEditor::LoadResult::Unreadable);
     ASSERT_EQ(e.dialogs.notices.size(), 1u);
-    EXPECT_EQ(e.dialogs.details[0], e.dir.path("missing.eds"));
+    EXPECT_EQ(e.dialogs.details[0], e.dir.path("missing.eds") + ": No such file or directory");
+
+    // Far beyond any EDS: refused before it is split into lines.
+    e.session.gstrActEDS = e.dir.path("huge.eds");
+    test::ParamsDir::write(e.session.gstrActEDS, std::string((4u << 20) + 1, '\n'));
+    EXPECT_EQ(e.load(), ParameterEditor::LoadResult::Unreadable);
+    ASSERT_EQ(e.dialogs.notices.size(), 2u);
+    EXPECT_EQ(e.dialogs.details[1], e.session.gstrActEDS + ": is larger than 4 MiB");
 }
 
 TEST(SetDefaultValues, AsksFirstAndNamesAResourceFileThatCannotBeOpened)
@@ -147,6 +158,22 @@ TEST(SetDefaultValues, AsksFirstAndNamesAResourceFileThatCannotBeOpened)
               "5||Normal");
     EXPECT_EQ(e.row(1, 1).value + "|" + e.row(1, 2).value, "3 ms|5");
 }
+
+#ifndef _WIN32
+TEST(SetDefaultValues, AResourceFileThatIsAFifoIsNamedAndHoldsNothingUp)
+{
+    // A FIFO is no template: reading it must not wait for a writer.
+    OpenEditor e(false);
+    ASSERT_EQ(e.load(), ParameterEditor::LoadResult::Loaded);
+    std::filesystem::remove(e.dir.resources() + "OVN_KD236.eds");
+    ASSERT_EQ(::mkfifo((e.dir.resources() + "OVN_KD236.eds").c_str(), 0644), 0);
+    e.dialogs.thenAnswer(true);
+    EXPECT_TRUE(e.editor.Command1_Click(e.session, e.dialogs));
+    ASSERT_EQ(e.dialogs.notices.size(), 1u);
+    EXPECT_EQ(e.dialogs.details[0],
+              e.dir.resources() + "OVN_KD236.eds: is a FIFO, not a regular file");
+}
+#endif
 
 TEST(ValueBox, ChecksTypedEntriesAgainstTheLimitsAndTakesPickedChoices)
 {
@@ -275,11 +302,13 @@ TEST(SaveEdsFile, EndsQuietlyWhenCancelledOrTheFileIsNotThere)
     EXPECT_FALSE(std::filesystem::exists(fresh));
     EXPECT_TRUE(e.dialogs.notices.empty());
 
-    // A file that cannot be written leaves nothing behind.
+    // A file that cannot be written leaves nothing behind and says why.
     const std::string nowhere = e.dir.path("no/such/dir.eds");
     e.session.view.enable("Command5", false);
-    EXPECT_EQ(e.editor.saveEds(e.session, e.dialogs, "[FileInfo]\r\n", nowhere),
+    std::string whyNot;
+    EXPECT_EQ(e.editor.saveEds(e.session, e.dialogs, "[FileInfo]\r\n", nowhere, &whyNot),
               ParameterEditor::SaveResult::WriteFailed);
+    EXPECT_EQ(whyNot, "No such file or directory");
     EXPECT_FALSE(std::filesystem::exists(e.dir.path("no")));
     EXPECT_FALSE(e.session.view.isEnabled("Command5"));
 }
@@ -348,6 +377,20 @@ TEST(SaveEdsFile, AnEntryWithoutItsDefaultValueLineShiftsNothing)
     EXPECT_NE(saved.find("DefaultValue=77", sub3), std::string::npos);
     EXPECT_LT(saved.find("DefaultValue=77", sub3), saved.find("[2602]"));
     EXPECT_EQ(splitLines(saved).size(), splitLines(text).size() + 1);
+}
+
+TEST(SaveEdsFile, AChosenNameThatIsNoFileIsReportedAndLeftAlone)
+{
+    OpenEditor e(true);
+    ASSERT_EQ(e.load(), ParameterEditor::LoadResult::Loaded);
+    const std::string folder = e.dir.path("folder.eds");
+    std::filesystem::create_directory(folder);
+    e.dialogs.thenChooseFile(folder);
+    EXPECT_EQ(e.editor.Command3_Click(e.session, e.dialogs),
+              ParameterEditor::SaveResult::Unreadable);
+    EXPECT_EQ(e.dialogs.notices, std::vector<std::string>{EdsNotSavedMessage});
+    EXPECT_EQ(e.dialogs.details.at(0), folder + ": is a folder, not a regular file");
+    EXPECT_TRUE(std::filesystem::is_empty(folder));
 }
 
 TEST(ScrollBar, ShowsWhenRowsDoNotFitAndRemembersEachTabsPosition)

@@ -4,7 +4,7 @@
 #include <fstream>
 #include <string>
 
-#include "core/item_reader.h"
+#include "core/file_access.h"
 #include "core/session.h"
 #include "tests/fakes/scratch_dir.h"
 

@@ -8,7 +8,7 @@
 #include <sys/wait.h>
 #endif
 
-#include "core/item_reader.h"
+#include "core/file_access.h"
 #include "core/number_text.h"
 #include "core/settings.h"
 #include "params/editor_commands.h"

@@ -2,8 +2,14 @@
 #include <gtest/gtest.h>
 #include <random>
 #include <string>
+#include <vector>
+
+#ifndef _WIN32
+#include <sys/stat.h>
+#endif
 
 #include "core/cluster.h"
+#include "core/file_access.h"
 #include "core/item_reader.h"
 #include "core/session.h"
 #include "core/startup.h"
@@ -154,9 +160,12 @@ TEST_F(ProjectFile, CancelledOrFailedSaveLeavesTheConfigurationUnsaved)
     // A folder stands where the file should go: it is left as it is, and no temporary is left.
     fs::create_directory(at("taken.edp"));
     test::TempStation::writeFile(at("taken.edp/inside"), "kept");
-    run(SaveConfiguration, s, at("taken.edp"));
+    const auto refused = run(SaveConfiguration, s, at("taken.edp"));
     EXPECT_TRUE(s.ConfigurationModified);
     EXPECT_EQ(s.view.text("Text9"), at("taken.edp"));
+    EXPECT_EQ(refused.notices, std::vector<std::string>{"The configuration could not be saved in " +
+                                                        at("taken.edp")});
+    EXPECT_EQ(refused.details.at(0), at("taken.edp") + ": Is a directory");
     EXPECT_EQ(readFileBytes(at("taken.edp/inside")), "kept");
     EXPECT_EQ(std::distance(fs::directory_iterator(at("")), fs::directory_iterator()), 2);
 }
@@ -209,7 +218,15 @@ TEST_F(ProjectFile, EmptyOrUnreadableFilesChangeNothing)
     test::TempStation::writeFile(at("huge.edp"), "HB612.wmf\r\n");
     fs::resize_file(at("huge.edp"), 2ull << 30); // sparse: costs no disk
     fs::create_directory(at("folder.edp"));
-    for (const std::string& path : {at("huge.edp"), at("missing.edp"), at("folder.edp")}) {
+    test::TempStation::writeFile(at("long-line.edp"), std::string(70000, 'x') + "\r\n");
+    std::vector<std::string> unreadable = {at("huge.edp"), at("missing.edp"), at("folder.edp"),
+                                           at("long-line.edp")};
+#ifndef _WIN32
+    // A FIFO without a writer would hold a plain open for ever.
+    ASSERT_EQ(::mkfifo(at("fifo.edp").c_str(), 0644), 0);
+    unreadable.push_back(at("fifo.edp"));
+#endif
+    for (const std::string& path : unreadable) {
         Session unread = station(FieldbusProtocol::CanOpen, {0, 3});
         const Session kept = unread;
         test::ScriptedDialogs quiet;
@@ -218,6 +235,67 @@ TEST_F(ProjectFile, EmptyOrUnreadableFilesChangeNothing)
         EXPECT_TRUE(quiet.notices.empty());
         expectUnchanged(unread, kept);
     }
+}
+
+TEST_F(ProjectFile, NamesThatLeadOutOfTheResourceFolderAreRefusedBeforeAnythingChanges)
+{
+    const Session source = station(FieldbusProtocol::CanOpen, {0, 2, 4}); // KD108, KD132, KA104
+    const std::string good = writeProjectText(source.ClusterSlots);
+    // Lines 15 and 20 are the picture and resource file of position 2 (slot 3).
+    const auto withLine = [&good](int number, const std::string& replacement) {
+        std::vector<std::string> lines = splitLines(good);
+        lines.at(static_cast<std::size_t>(number - 1)) = replacement;
+        std::string text;
+        for (const std::string& line : lines)
+            text += line + "\r\n";
+        return text;
+    };
+    struct Refused
+    {
+        std::string text;
+        int line;
+        std::string says;
+    };
+    const Refused refused[] = {
+        {withLine(20, "../../../../../../etc/passwd"), 20,
+         "the resource file name \"../../../../../../etc/passwd\" is no plain file name in the "
+         "resource folder: it holds a folder separator"},
+        {withLine(15, "../../../../dev/zero"), 15, "the picture file name"},
+        {withLine(15, "..\\..\\KD132.wmf"), 15, "holds a folder separator"},
+        {withLine(20, "/etc/passwd"), 20, "holds a folder separator"},
+        {withLine(20, "C:OVN_KD132.eds"), 20, "holds a drive or stream separator"},
+        {withLine(20, ".."), 20, "names a folder"},
+        {withLine(15, "KD\x01"
+                      "132.wmf"),
+         15,
+         "\"KD\\x01132.wmf\" is no plain file name in the resource folder: it holds a "
+         "control character"},
+        {withLine(20, ""), 20,
+         "the resource file name \"\" is no plain file name in the "
+         "resource folder: it is empty"},
+        // Position 7 is free; its empty names are fine, a path is not.
+        {withLine(55, "../x.eds"), 55, "the resource file name"},
+    };
+    for (const auto& [text, line, says] : refused) {
+        test::TempStation::writeFile(at("hostile.edp"), text);
+        Session s = station(FieldbusProtocol::CanOpen, {5});
+        const Session before = s;
+        const auto dialogs = run(LoadConfiguration, s, at("hostile.edp"));
+        ASSERT_EQ(dialogs.notices, std::vector<std::string>{"This is no readable project file: " +
+                                                            at("hostile.edp")});
+        const std::string& detail = dialogs.details.at(0);
+        EXPECT_EQ(detail.rfind(at("hostile.edp") + ", line " + std::to_string(line) + ": ", 0), 0u)
+            << detail;
+        EXPECT_NE(detail.find(says), std::string::npos) << detail;
+        expectUnchanged(s, before);
+        EXPECT_EQ(s.UsedCount, before.UsedCount);
+        EXPECT_EQ(s.gstrActEDS, before.gstrActEDS);
+    }
+    // The same file with plain names loads.
+    test::TempStation::writeFile(at("plain.edp"), good);
+    Session s = station(FieldbusProtocol::CanOpen, {5});
+    EXPECT_TRUE(run(LoadConfiguration, s, at("plain.edp")).notices.empty());
+    EXPECT_EQ(s.ClusterSlots, source.ClusterSlots);
 }
 
 TEST(LoadConfiguration, CancelBeforeAnyProjectLeavesNothingToSave)

@@ -9,6 +9,7 @@
 #include <QTabWidget>
 #include <QtTest>
 
+#include "core/file_access.h"
 #include "core/settings.h"
 #include "eds/generate.h"
 #include "params/editor_commands.h"

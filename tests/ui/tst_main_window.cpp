@@ -13,6 +13,7 @@
 
 #include "app/main_window_ops.h"
 #include "core/cluster.h"
+#include "core/file_access.h"
 #include "core/item_reader.h"
 #include "core/session.h"
 #include "core/startup.h"

@@ -1,4 +1,9 @@
 #include <functional>
+#include <vector>
+
+#ifndef _WIN32
+#include <sys/stat.h>
+#endif
 
 #include <QImage>
 #include <QPainter>
@@ -27,7 +32,7 @@ QImage render(const QByteArray& bytes)
     image.fill(Qt::white);
     if (const auto file = Metafile::fromBytes(bytes)) {
         QPainter painter(&image);
-        file->play(painter, QRectF(0, 0, 200, 200));
+        (void)file->play(painter, QRectF(0, 0, 200, 200));
     }
     return image;
 }
@@ -194,6 +199,149 @@ private Q_SLOTS:
         QString why;
         QVERIFY(!Metafile::fromBytes(bytes, &why).has_value());
         QVERIFY(!why.isEmpty());
+    }
+
+    void extremeSizes_drawWithoutOverflow_data()
+    {
+        QTest::addColumn<QByteArray>("bytes");
+        QTest::addColumn<bool>("drawn"); // false: too costly at this size, so nothing is drawn
+        // A picture of 94 bytes: the largest font height in a frame smaller than the target.
+        QTest::newRow("font height 32767")
+            << WmfBuilder(0, 0, 10, 10).font(32767, 400, "").select(0).textOut(0, 0, "K").bytes()
+            << true;
+        QTest::newRow("font height -32768 in a one-unit window")
+            << WmfBuilder(0, 0, 100, 100)
+                   .windowExt(1, 1)
+                   .font(-32768, 1000, "Sans")
+                   .select(0)
+                   .textOut(-32768, 32767, "K310")
+                   .bytes()
+            << true;
+        QTest::newRow("widest pen, largest shapes")
+            << WmfBuilder(-32768, -32768, 32767, 32767)
+                   .windowExt(1, 1)
+                   .pen(1, 32767, Red)
+                   .select(0)
+                   .rectangle(-32768, -32768, 32767, 32767)
+                   .ellipse(-32768, -32768, 32767, 32767)
+                   .polygon({{-32768, -32768}, {32767, 0}, {0, 32767}})
+                   .bytes()
+            << false;
+    }
+
+    void extremeSizes_drawWithoutOverflow()
+    {
+        QFETCH(QByteArray, bytes);
+        QFETCH(bool, drawn);
+        const auto file = Metafile::fromBytes(bytes);
+        QVERIFY(file.has_value());
+        QImage image(64, 64, QImage::Format_RGB32);
+        image.fill(Qt::white);
+        QPainter painter(&image);
+        // The sanitizer build reports any overflow here; everything else must draw inside the
+        // position (or not at all) and leave the painter as it was.
+        QCOMPARE(file->play(painter, QRectF(8, 8, 48, 48)), drawn);
+        QCOMPARE(painter.transform(), QTransform());
+        painter.end();
+        const auto notWhite = [](QColor c) { return c != Qt::white; };
+        QCOMPARE(countPixels(image, QRect(0, 0, 64, 8), notWhite), 0);
+        if (!drawn)
+            QCOMPARE(countPixels(image, image.rect(), notWhite), 0);
+    }
+
+    void workBudget_refusesWhatOnePaintCannotAfford()
+    {
+        // What the records alone say: too many records, points or characters for any picture.
+        const auto withRecords = [](int count, std::uint16_t function,
+                                    std::vector<std::uint16_t> words) {
+            WmfBuilder builder(0, 0, 100, 100);
+            for (int i = 0; i < count; ++i)
+                builder.record(function, words);
+            return builder.bytes();
+        };
+        const std::vector<std::uint16_t> twoPoints = {2, 10, 10, 20, 20};
+        const std::pair<QByteArray, bool> pictures[] = {
+            {withRecords(3000, 0x0102, {1}), true}, // the end record does not count
+            {withRecords(3001, 0x0102, {1}), false},
+            {withRecords(1000, 0x0325, twoPoints), true},
+            {withRecords(1001, 0x0325, twoPoints), false},
+            {WmfBuilder(0, 0, 100, 100).textOut(0, 0, std::string(1000, 'x')).bytes(), true},
+            {WmfBuilder(0, 0, 100, 100).textOut(0, 0, std::string(1001, 'x')).bytes(), false},
+        };
+        for (const auto& [bytes, reads] : pictures) {
+            QString why;
+            QCOMPARE(Metafile::fromBytes(bytes, &why).has_value(), reads);
+            QCOMPARE(why.startsWith(QStringLiteral("too much to draw")), !reads);
+        }
+
+        // What the shapes cost at the size they are drawn: a polygon of 600 crossing edges
+        // reads, draws in a small position and is refused in a large one, where such polygons
+        // once took seconds.
+        QByteArray crossing;
+        {
+            std::vector<std::uint16_t> words = {600};
+            QRandomGenerator random(5);
+            for (int i = 0; i < 1200; ++i)
+                words.push_back(std::uint16_t(random.bounded(65536)));
+            crossing = WmfBuilder(-32768, -32768, 32767, 32767).record(0x0324, words).bytes();
+        }
+        const auto file = Metafile::fromBytes(crossing);
+        QVERIFY(file.has_value());
+        QImage small(20, 20, QImage::Format_RGB32);
+        small.fill(Qt::white);
+        QPainter smallPainter(&small);
+        QVERIFY(file->play(smallPainter, QRectF(0, 0, 20, 20)));
+        smallPainter.end();
+        QImage large(400, 1000, QImage::Format_RGB32);
+        large.fill(Qt::white);
+        QPainter largePainter(&large);
+        QVERIFY(!file->play(largePainter, QRectF(0, 0, 400, 1000)));
+        largePainter.end();
+        QCOMPARE(countPixels(large, large.rect(), [](QColor c) { return c != Qt::white; }), 0);
+
+        // A picture box shows the tile with the name instead.
+        QTemporaryDir dir;
+        QFile out(dir.filePath(QStringLiteral("KX999.wmf")));
+        QVERIFY(out.open(QIODevice::WriteOnly) && out.write(crossing) == crossing.size());
+        out.close();
+        PictureBox box;
+        box.resize(400, 1000);
+        box.setPicturePath(out.fileName());
+        QCOMPARE(box.content(), PictureBox::Content::Picture);
+        const QImage shown = box.grab().toImage();
+        QVERIFY(countPixels(shown, shown.rect(),
+                            [](QColor c) { return c == QColor(0xD8, 0xD8, 0xD8); }) > 300000);
+    }
+
+    void pictureBox_readsOnlyRegularFilesOfPictureSize()
+    {
+        QTemporaryDir dir;
+        QVERIFY(dir.isValid());
+        const QString huge = dir.filePath(QStringLiteral("KH001.wmf"));
+        QFile out(huge);
+        QVERIFY(out.open(QIODevice::WriteOnly) && out.resize((1 << 20) + 1));
+        out.close();
+        std::vector<std::pair<QString, QString>> refused = {
+            {dir.path(), QStringLiteral("is a folder, not a regular file")},
+            {huge, QStringLiteral("is larger than 1 MiB")},
+        };
+#ifndef _WIN32
+        const QString fifo = dir.filePath(QStringLiteral("KF001.wmf"));
+        QCOMPARE(::mkfifo(QFile::encodeName(fifo).constData(), 0644), 0);
+        refused.emplace_back(fifo, QStringLiteral("is a FIFO, not a regular file"));
+        refused.emplace_back(QStringLiteral("/dev/zero"),
+                             QStringLiteral("is a device, not a regular file"));
+#endif
+        for (const auto& [path, reason] : refused) {
+            // A FIFO without a writer would hold the window for ever; /dev/zero would fill
+            // memory.
+            QString why;
+            QVERIFY(!Metafile::fromFile(path, &why));
+            QCOMPARE(why, reason);
+            PictureBox box;
+            box.setPicturePath(path);
+            QCOMPARE(box.content(), PictureBox::Content::Unreadable);
+        }
     }
 
     void randomInput_neverCrashes()
