@@ -129,6 +129,10 @@ TEST(GenerateEds, FailuresAfterTheDialogKeepTheEarlierFileAndShowTheResourceMess
     };
     for (const auto protocol : {FieldbusProtocol::DeviceNet, FieldbusProtocol::CanOpen})
         for (const Earlier earlier : {Earlier::None, Earlier::File, Earlier::Link}) {
+#ifdef _WIN32
+            if (earlier == Earlier::Link)
+                continue; // Wine has no symbolic links
+#endif
             const fs::path dir = test::freshOutputDir("missing");
             const std::string path = (dir / "station.eds").string();
             if (earlier == Earlier::File)
