@@ -4,6 +4,7 @@
 
 #include "core/dialogs.h"
 #include "core/file_access.h"
+#include "core/file_path.h"
 #include "core/io_map_view.h"
 #include "core/session.h"
 
@@ -45,7 +46,7 @@ void placeModule(Session& s, int position, const ModuleInfo& module)
 {
     const auto pos = static_cast<std::size_t>(position);
     addBytes(s.UsedBytes, module, +1);
-    s.view.slotPicture[pos] = s.gstrResourcePath + module.PictureFile;
+    s.view.slotPicture[pos] = pathInFolder(s.gstrResourcePath, module.PictureFile);
     s.ClusterSlots[pos] = module;
 }
 
@@ -217,7 +218,7 @@ void SelectCatalogueEntry(Session& s, Dialogs& dialogs, int index)
         return;
     }
     const ModuleInfo& module = s.ModuleCatalogue[static_cast<std::size_t>(index)];
-    const std::string picture = s.gstrResourcePath + module.PictureFile;
+    const std::string picture = pathInFolder(s.gstrResourcePath, module.PictureFile);
     if (module.PictureFile.empty() || !isReadableFile(picture)) {
         dialogs.notice("The picture of this module cannot be loaded. The configuration is "
                        "unchanged.",
@@ -388,7 +389,8 @@ void RemoveGaps(Session& s)
                 s.ClusterSlots[to] = s.ClusterSlots[from];
                 s.ClusterSlots[from].PictureFile.clear();
                 v.slotPicture[from].clear();
-                v.slotPicture[to] = s.gstrResourcePath + s.ClusterSlots[to].PictureFile;
+                v.slotPicture[to] =
+                    pathInFolder(s.gstrResourcePath, s.ClusterSlots[to].PictureFile);
                 ++moves;
             }
         }

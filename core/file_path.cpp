@@ -110,6 +110,11 @@ std::string latin1ToUtf8(std::string_view text)
     return utf8;
 }
 
+std::string pathInFolder(const std::string& folder, std::string_view nameText)
+{
+    return folder + fileTextToPath(nameText);
+}
+
 std::string fileTextToPath(std::string_view text)
 {
     return isValidUtf8(text) ? std::string(text) : latin1ToUtf8(text);

@@ -29,6 +29,10 @@ namespace quillon {
 // editor on this desktop wrote it so; anything else is Latin-1 and is converted to UTF-8.
 [[nodiscard]] std::string fileTextToPath(std::string_view text);
 
+// The path of a file that 8-bit text names (a picture or template in a project or settings
+// file) in `folder`, which ends with its separator.
+[[nodiscard]] std::string pathInFolder(const std::string& folder, std::string_view nameText);
+
 // Latin-1 text as UTF-8, character for character.
 [[nodiscard]] std::string latin1ToUtf8(std::string_view text);
 

@@ -4,6 +4,7 @@
 
 #include "core/dialogs.h"
 #include "core/file_access.h"
+#include "core/file_path.h"
 #include "core/session.h"
 #include "eds/canopen_eds.h"
 #include "eds/devicenet_eds.h"
@@ -110,7 +111,8 @@ std::optional<std::string> checkGeneratorRange(const Session& session, FieldbusP
     long long parameterCounter = FirstModuleParameter;
     for (int k = 1; k < session.UsedCount; ++k) {
         const auto& file = session.ClusterSlots[static_cast<std::size_t>(k)].ResourceFile;
-        if (const auto bytes = readTextFile(session.gstrResourcePath + file, TemplateMaxBytes))
+        if (const auto bytes =
+                readTextFile(pathInFolder(session.gstrResourcePath, file), TemplateMaxBytes))
             parameterCounter += countDeviceNetParameters(*bytes);
     }
     if (parameterCounter > LastParameterCounter) {

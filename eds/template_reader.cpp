@@ -4,6 +4,7 @@
 #include <cstring>
 
 #include "core/file_access.h"
+#include "core/file_path.h"
 #include "eds/eds_text.h"
 
 namespace quillon {
@@ -142,7 +143,7 @@ std::optional<LineSource> TemplateStore::open(const std::string& name)
     auto found = m_files.find(name);
     if (found == m_files.end()) {
         std::string whyNot;
-        auto bytes = readTextFile(m_resourcePath + name, TemplateMaxBytes, &whyNot);
+        auto bytes = readTextFile(pathInFolder(m_resourcePath, name), TemplateMaxBytes, &whyNot);
         if (!bytes) {
             m_failures[name] = std::move(whyNot);
             return std::nullopt;

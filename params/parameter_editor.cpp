@@ -207,7 +207,7 @@ bool ParameterEditor::Command1_Click(Session& session, Dialogs& dialogs)
 void ParameterEditor::loadResourceDefaults(Session& session, Dialogs& dialogs)
 {
     for (const EditorSlot& slot : m_slots) {
-        const std::string path = session.gstrResourcePath + slot.moduleFile;
+        const std::string path = pathInFolder(session.gstrResourcePath, slot.moduleFile);
         const std::string keeps =
             " The parameters of " + slotText(slot.number) + " keep their values.";
         std::string whyNot;

@@ -8,6 +8,7 @@
 #include "core/dialogs.h"
 #include "core/file_access.h"
 #include "core/file_name.h"
+#include "core/file_path.h"
 #include "core/io_map_view.h"
 #include "core/item_reader.h"
 #include "core/session.h"
@@ -292,7 +293,7 @@ LoadOutcome loadConfigurationText(Session& s, Dialogs& dialogs, const std::strin
                                           ": byte totals out of range");
                 }
             }
-            s.view.slotPicture[index] = s.gstrResourcePath + record.PictureFile;
+            s.view.slotPicture[index] = pathInFolder(s.gstrResourcePath, record.PictureFile);
             s.UsedBytes = sum;
             s.UsedCount = i + 1;
         }

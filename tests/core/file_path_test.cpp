@@ -1,7 +1,11 @@
 #include <gtest/gtest.h>
 #include <string>
 
+#include "core/cluster.h"
 #include "core/file_path.h"
+#include "core/startup.h"
+#include "tests/fakes/scripted_dialogs.h"
+#include "tests/fakes/temp_station.h"
 
 namespace quillon {
 namespace {
@@ -41,6 +45,29 @@ TEST(FilePath, RoundTripsThroughTheFileSystemForm)
     EXPECT_EQ(fromFsPath(toFsPath(name)), name);
     EXPECT_EQ(fromFsPath(toFsPath(name).filename()), "Stra\xC3\x9F"
                                                      "e.eds");
+}
+
+TEST(FilePath, NamesInLatin1FilesFindTheirFilesOnDisk)
+{
+    // A catalogue written by a Windows editor names "Prüf.wmf" in Latin-1; on disk the names
+    // are the system's own.
+    test::TempStation station;
+    station.writeIni("[Resourcepath]\r\n\r\n[Modules]\r\nPr\xFC"
+                     "f 1\r\n[ModulInfo]\r\n"
+                     "Pr\xFC"
+                     "f.wmf,1,0,0,0,Pr\xFC"
+                     "f.eds,1\r\n[End]\r\n");
+    station.writeResource(fromFsPath(toFsPath("Pr\xC3\xBC"
+                                              "f.wmf")),
+                          "picture");
+    Session s = station.session();
+    test::ScriptedDialogs dialogs;
+    ASSERT_TRUE(startUp(s, dialogs)) << dialogs.details.at(0);
+    NewConfiguration(s, dialogs);
+    SelectCatalogueEntry(s, dialogs, 0);
+    EXPECT_EQ(dialogs.notices, std::vector<std::string>{});
+    EXPECT_EQ(s.view.previewPicture, station.resources() + "Pr\xC3\xBC"
+                                                           "f.wmf");
 }
 
 } // namespace

@@ -4,6 +4,7 @@
 
 #include "eds/eds_text.h"
 #include "eds/template_reader.h"
+#include "tests/fakes/temp_station.h"
 
 namespace quillon {
 namespace {
@@ -88,6 +89,20 @@ TEST(TemplateStore, ReadsFromTheResourceDirectoryOrFromMemory)
     store.put("OVN_NONE1.eds", "held\n");
     ASSERT_TRUE(copySection(store, "OVN_NONE1.eds", std::nullopt, "[E]", {}, section).ok);
     EXPECT_EQ(section, "held\r\n");
+
+    // A name written in Latin-1 by a Windows editor finds the file of that name on disk.
+    test::TempStation station;
+    station.writeResource(fromFsPath(toFsPath("OVN_K\xC3\xBC"
+                                              "001.eds")),
+                          "umlaut\r\n");
+    TemplateStore onDisk(station.resources());
+    section.clear();
+    EXPECT_TRUE(copySection(onDisk,
+                            "OVN_K\xFC"
+                            "001.eds",
+                            std::nullopt, "[E]", {}, section)
+                    .ok);
+    EXPECT_EQ(section, "umlaut\r\n");
 }
 
 TEST(OverwriteAt, NeverChangesTheLengthOfTheLine)

@@ -5,6 +5,7 @@
 #include <string>
 #include <string_view>
 
+#include "core/file_path.h"
 #include "core/session.h"
 #include "tests/fakes/scratch_dir.h"
 
@@ -38,7 +39,7 @@ public:
     }
     static void writeFile(const std::string& path, std::string_view bytes)
     {
-        std::ofstream out(path, std::ios::binary | std::ios::trunc);
+        std::ofstream out(toFsPath(path), std::ios::binary | std::ios::trunc);
         out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
     }
 
