@@ -3,6 +3,7 @@
 #include <QApplication>
 #include <QElapsedTimer>
 #include <QFileDialog>
+#include <QFileInfo>
 #include <QLineEdit>
 #include <QMessageBox>
 #include <QPushButton>
@@ -125,6 +126,61 @@ private Q_SLOTS:
         QVERIFY(chosen.has_value());
         QCOMPARE(QString::fromStdString(*chosen),
                  QDir::toNativeSeparators(dir.filePath(QStringLiteral("CO_station.eds"))));
+    }
+
+    void saveFile_appendsTheFiltersExtensionToANameWithoutOne_data()
+    {
+        QTest::addColumn<QString>("typed");
+        QTest::addColumn<QString>("saved");
+        QTest::newRow("no extension") << "station"
+                                      << "station.edp";
+        QTest::newRow("its extension") << "station.edp"
+                                       << "station.edp";
+        QTest::newRow("another extension") << "station.v2"
+                                           << "station.v2";
+    }
+
+    void saveFile_appendsTheFiltersExtensionToANameWithoutOne()
+    {
+        QFETCH(QString, typed);
+        QFETCH(QString, saved);
+        QTemporaryDir dir;
+        QVERIFY(dir.isValid());
+        // The folder the dialog starts in is made when it is not there yet.
+        const QString folder = dir.filePath(QStringLiteral("Quillon/Projects"));
+        bool found = false;
+        whenModalOpens<QFileDialog>(
+            [&typed](QFileDialog* dialog) {
+                auto* name = dialog->findChild<QLineEdit*>(QStringLiteral("fileNameEdit"));
+                QVERIFY(name);
+                name->setText(typed);
+                QMetaObject::invokeMethod(dialog, "accept", Qt::DirectConnection);
+            },
+            &found);
+        QtDialogs dialogs;
+        const auto chosen =
+            dialogs.saveFile({"Save Actual Configuration", folder.toStdString() + "/", "",
+                              "EDS-Project-File (*.edp)|*.edp"});
+        QVERIFY(found);
+        QVERIFY(QFileInfo(folder).isDir());
+        QVERIFY(chosen.has_value());
+        QCOMPARE(QString::fromStdString(*chosen),
+                 QDir::toNativeSeparators(QDir(folder).filePath(saved)));
+    }
+
+    void defaultSuffix_isTheFirstPatternsExtension()
+    {
+        const std::pair<const char*, const char*> cases[] = {
+            {"EDS-File (*.eds)|*.eds", "eds"},
+            {"Projects|*.edp;*.txt", "edp"},
+            {"CSV-File (*.csv)|*.csv|All (*.*)|*.*", "csv"},
+            {"All (*.*)|*.*", ""},
+            {"Any|*", ""},
+            {"Archives|*.tar.gz", ""},
+            {"No pattern", ""},
+        };
+        for (const auto& [filter, suffix] : cases)
+            QCOMPARE(quillon::defaultSuffix(filter), QString::fromLatin1(suffix));
     }
 
     void openFile_cancelGivesNothing()
