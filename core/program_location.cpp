@@ -110,8 +110,9 @@ std::string xdgDocumentsDir(std::string_view userDirsText, const std::string& ho
                 break;
             }
         }
+        // The file belongs to the freedesktop.org desktops, whose separator is '/'.
         if (!value.empty() && value.front() != '/')
-            value = joined(home, value);
+            value = home + '/' + value;
         found = value;
     }
     return found;

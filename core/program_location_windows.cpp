@@ -8,7 +8,6 @@
 #ifndef WIN32_LEAN_AND_MEAN
 #define WIN32_LEAN_AND_MEAN
 #endif
-#include <cwchar>
 #include <filesystem>
 #include <string>
 
@@ -26,6 +25,22 @@ namespace quillon {
 
 namespace {
 
+std::string environmentValue(const wchar_t* name)
+{
+    std::wstring value(MAX_PATH, L'\0');
+    for (;;) {
+        const DWORD length =
+            GetEnvironmentVariableW(name, value.data(), static_cast<DWORD>(value.size()));
+        if (length == 0)
+            return {};
+        if (length < value.size()) {
+            value.resize(length);
+            return fromFsPath(std::filesystem::path(value));
+        }
+        value.resize(length);
+    }
+}
+
 std::string knownFolder(const KNOWNFOLDERID& id)
 {
     PWSTR path = nullptr;
@@ -41,9 +56,9 @@ std::string knownFolder(const KNOWNFOLDERID& id)
 UserFolders platformUserFolders()
 {
     UserFolders folders;
-    const wchar_t* appData = _wgetenv(L"APPDATA");
-    std::string settings = appData && *appData ? fromFsPath(std::filesystem::path(appData))
-                                               : knownFolder(FOLDERID_RoamingAppData);
+    std::string settings = environmentValue(L"APPDATA");
+    if (settings.empty())
+        settings = knownFolder(FOLDERID_RoamingAppData);
     if (!settings.empty())
         folders.settings = settings + "\\Quillon";
     folders.documents = knownFolder(FOLDERID_Documents);

@@ -113,8 +113,8 @@ TEST_F(StationTest, OpeningAProjectOnStartLoadsItWithoutTheDialog)
     EXPECT_EQ(started.Protocol, FieldbusProtocol::None); // a project holds no protocol
 
     // Upper-case extensions, as Windows writes them, are the same kind of file.
-    std::filesystem::copy_file(project, station.dir() + "/Projects/START.EDP");
-    EXPECT_TRUE(openFileOnStart(started, quiet, station.dir() + "/Projects/START.EDP"));
+    std::filesystem::copy_file(project, station.dir() + "/Projects/OTHER.EDP");
+    EXPECT_TRUE(openFileOnStart(started, quiet, station.dir() + "/Projects/OTHER.EDP"));
     EXPECT_FALSE(openFileOnStart(started, quiet, station.dir() + "/Projects/gone.edp"));
     EXPECT_EQ(quiet.notices, std::vector<std::string>{ProjectFileBrokenMessage + station.dir() +
                                                       "/Projects/gone.edp"});
