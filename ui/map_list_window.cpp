@@ -57,7 +57,7 @@ MapListWindow::MapListWindow(const IoGrid& cells, Dialogs& dialogs, std::string 
         }
     }
 
-    // Ctrl+C and Escape reach the grid as keys (see eventFilter); the menu shows them.
+    // Ctrl+C reaches the grid as a key (see eventFilter); the context menu shows it.
     auto* copy = new QAction(QStringLiteral("&Copy"), this);
     copy->setObjectName(QStringLiteral("CopyCells"));
     copy->setShortcut(QKeySequence::Copy);
@@ -104,15 +104,12 @@ void MapListWindow::saveAsCsv()
 
 bool MapListWindow::eventFilter(QObject* watched, QEvent* event)
 {
-    // The grid would copy only the current cell's text itself.
+    // The grid would copy only the current cell's text itself. Escape, which it leaves alone,
+    // goes on to keyPressEvent.
     if (watched == m_grid && event->type() == QEvent::KeyPress) {
         auto* key = static_cast<QKeyEvent*>(event);
         if (key->matches(QKeySequence::Copy)) {
             copySelection();
-            return true;
-        }
-        if (key->key() == Qt::Key_Escape && key->modifiers() == Qt::NoModifier) {
-            close();
             return true;
         }
     }
