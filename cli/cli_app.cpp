@@ -8,6 +8,7 @@
 #include "cli/cli_support.h"
 #include "cli/commands.h"
 #include "cli/params_command.h"
+#include "core/program_location.h"
 #include "core/session.h"
 #include "core/startup.h"
 
@@ -50,7 +51,11 @@ void printUsage(std::ostream& out)
            "             comes from the registry (by --protocol, else by the file's kind) or --to\n"
            "  catalogue  lists the head and every catalogue module with its bytes and files\n"
            "\n"
-           "--ini FILE  the settings file (default: Quillon.ini beside quillon-cli)\n"
+           "--ini FILE  the settings file. Without it: Quillon.ini beside quillon-cli (a\n"
+           "            portable copy, whose folders stay beside it), else the person's own\n"
+           "            ~/.config/quillon/Quillon.ini (on Windows %APPDATA%\\Quillon\\), else\n"
+           "            the installed ../share/quillon/Quillon.ini; installed, the folders for\n"
+           "            projects and EDS files are Documents/Quillon/Projects and .../EDSFiles\n"
            "\n"
            "Messages go to standard error, each starting with 'quillon-cli: '. Exit status:\n"
            "0 success, 1 refused or failed (a limit exceeded, a resource file missing, a value\n"
@@ -64,7 +69,8 @@ int dispatch(const std::vector<std::string>& args, std::istream& in, std::ostrea
     std::string dir = exeDir;
     while (dir.size() > 1 && (dir.back() == '/' || dir.back() == PathSeparator))
         dir.pop_back();
-    CliContext context{in, out, err, dir, dir + PathSeparator + "Quillon.ini"};
+    const ProgramLocation location = findProgramLocation(dir, platformUserFolders());
+    CliContext context{in, out, err, dir, location.iniPath, location.folders};
 
     std::size_t i = 0;
     for (; i < args.size(); ++i) {

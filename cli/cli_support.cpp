@@ -285,6 +285,7 @@ int startSession(CliContext& context, Session& session, CliDialogs& dialogs)
 {
     session.programDir = context.exeDir;
     session.iniPath = context.iniPath;
+    session.defaultFolders = context.folders;
     dialogs.concerning(session.iniPath);
     const bool started = startUp(session, dialogs);
     dialogs.concerning({});
@@ -292,7 +293,7 @@ int startSession(CliContext& context, Session& session, CliDialogs& dialogs)
         return ExitSuccess;
     // A settings file that cannot be read is bad input; one that reads but names resources that
     // are not there is the program's refusal.
-    return readSettingsFile(session.iniPath, session.programDir).ok ? ExitRefused : ExitBadInput;
+    return readSettingsFile(session.iniPath, context.folders).ok ? ExitRefused : ExitBadInput;
 }
 
 int buildStation(CliContext& context, const StationSource& source, Session& session,

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "core/dialogs.h"
+#include "core/program_location.h"
 #include "core/types.h"
 
 namespace quillon {
@@ -21,8 +22,9 @@ struct CliContext
     std::istream& in; // a project given as "--project -"
     std::ostream& out;
     std::ostream& err;
-    std::string exeDir;  // the program directory: defaults in the settings file are relative to it
-    std::string iniPath; // --ini, or Quillon.ini in exeDir
+    std::string exeDir;     // the program directory
+    std::string iniPath;    // --ini, or the settings file findProgramLocation chose
+    DefaultFolders folders; // what the settings file's empty path lines stand for
 };
 
 // A subcommand: its name, its synopsis line for --help, and the function that runs it with the

@@ -178,6 +178,7 @@ void NewConfiguration(Session& s, Dialogs& dialogs)
     s.ConfigurationModified = true;
     s.gbLoadedEDS = false;
     s.gstrActEDS.clear();
+    s.projectFile.clear();
     for (int i = 0; i < ShownPositions; ++i) {
         v.slotPicture[static_cast<std::size_t>(i)].clear();
         s.ClusterSlots[static_cast<std::size_t>(i)].PictureFile.clear();

@@ -2,10 +2,12 @@
 
 #include <array>
 #include <functional>
+#include <optional>
 #include <string>
 #include <vector>
 
 #include "core/clock.h"
+#include "core/program_location.h"
 #include "core/types.h"
 #include "core/view_model.h"
 
@@ -19,6 +21,10 @@ struct Session
     // Where the program lives and which settings file it reads; set once by whoever starts it.
     std::string programDir; // without a trailing separator
     std::string iniPath;
+    // What the settings file's empty path lines stand for; unset: the folders beside programDir.
+    std::optional<DefaultFolders> defaultFolders;
+    // The project file last loaded or saved in full; "" for none (the window's title names it).
+    std::string projectFile;
 
     // Handed to the parameter editor and the export.
     std::string gstrResourcePath;

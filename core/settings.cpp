@@ -6,7 +6,6 @@
 #include "core/file_name.h"
 #include "core/file_path.h"
 #include "core/item_reader.h"
-#include "core/session.h"
 
 namespace quillon {
 
@@ -19,8 +18,8 @@ class SettingsParser
 {
 public:
     SettingsParser(const std::string& bytes, const std::string& fileName,
-                   const std::string& programDir)
-        : m_reader(bytes), m_fileName(fileName), m_programDir(programDir)
+                   const DefaultFolders& defaults)
+        : m_reader(bytes), m_fileName(fileName), m_defaults(defaults)
     {}
 
     SettingsResult run()
@@ -50,14 +49,13 @@ private:
         return fail(m_reader.lastReadLine(), std::string(what) + ": " + m_reader.lastError());
     }
 
-    bool readPath(std::string& target, const char* defaultFolder)
+    bool readPath(std::string& target, const std::string& defaultFolder)
     {
         auto value = m_reader.readLine();
         if (!value)
             return failRead("directory line missing");
         // The line is 8-bit text, as a Windows editor saves it; the folder name is not.
-        target = value->empty() ? m_programDir + PathSeparator + defaultFolder + PathSeparator
-                                : fileTextToPath(*value);
+        target = value->empty() ? defaultFolder : fileTextToPath(*value);
         return true;
     }
 
@@ -139,11 +137,11 @@ private:
         (void)lineNo;
         Settings& s = m_result.settings;
         if (line == "[Projectpath]")
-            return readPath(s.projectPath, "Projects");
+            return readPath(s.projectPath, m_defaults.projects);
         if (line == "[Resourcepath]")
-            return readPath(s.resourcePath, "Resources");
+            return readPath(s.resourcePath, m_defaults.resources);
         if (line == "[EDSFilepath]")
-            return readPath(s.edsFilePath, "EDSFiles");
+            return readPath(s.edsFilePath, m_defaults.edsFiles);
         if (line == "[MaxDIDOAIAO]")
             return readLimits(s.deviceNetLimits);
         if (line == "[CANMaxDIDOAIAO]")
@@ -157,7 +155,7 @@ private:
 
     ItemReader m_reader;
     std::string m_fileName;
-    std::string m_programDir;
+    DefaultFolders m_defaults;
     SettingsResult m_result;
 };
 
@@ -170,12 +168,23 @@ std::string baseName(const std::string& path)
 } // namespace
 
 SettingsResult parseSettings(const std::string& bytes, const std::string& fileName,
+                             const DefaultFolders& defaults)
+{
+    return SettingsParser(bytes, fileName, defaults).run();
+}
+
+SettingsResult parseSettings(const std::string& bytes, const std::string& fileName,
                              const std::string& programDir)
 {
-    return SettingsParser(bytes, fileName, programDir).run();
+    return parseSettings(bytes, fileName, portableFolders(programDir));
 }
 
 SettingsResult readSettingsFile(const std::string& path, const std::string& programDir)
+{
+    return readSettingsFile(path, portableFolders(programDir));
+}
+
+SettingsResult readSettingsFile(const std::string& path, const DefaultFolders& defaults)
 {
     std::string whyNot;
     auto bytes = readTextFile(path, MaxSettingsBytes, &whyNot);
@@ -184,7 +193,7 @@ SettingsResult readSettingsFile(const std::string& path, const std::string& prog
         result.error.detail = path + ": cannot be read: " + whyNot;
         return result;
     }
-    return parseSettings(*bytes, baseName(path), programDir);
+    return parseSettings(*bytes, baseName(path), defaults);
 }
 
 } // namespace quillon

@@ -78,10 +78,12 @@ bool startUp(Session& s, Dialogs& dialogs)
     s.Protocol = FieldbusProtocol::None;
     s.gstrActEDS.clear();
     s.EditorLoaded = false;
+    s.projectFile.clear();
 
     // 4. and 5. The settings file.
     view.catalogueNames.clear();
-    const SettingsResult read = readSettingsFile(s.iniPath, s.programDir);
+    const SettingsResult read = readSettingsFile(
+        s.iniPath, s.defaultFolders ? *s.defaultFolders : portableFolders(s.programDir));
     if (!read.ok) {
         dialogs.notice(StartupFailedMessage, read.error.detail);
         return false;

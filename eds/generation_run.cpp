@@ -9,8 +9,9 @@ namespace quillon {
 
 namespace {
 
-// Long enough to see each slot's step, short enough not to keep anybody waiting.
-constexpr std::chrono::milliseconds StepPause{100};
+// Long enough for each slot's step to be drawn and seen (two or three frames of a 60 Hz screen),
+// short enough that the eight slots of a full station are through within a third of a second.
+constexpr std::chrono::milliseconds StepPause{40};
 
 } // namespace
 

@@ -52,22 +52,27 @@ bool Command16_Click(Session& session, Dialogs& dialogs)
     request.fileName = session.view.edsdiag.fileName;
     request.filter = session.view.edsdiag.filter.empty() ? std::string(EdsFileFilter)
                                                          : session.view.edsdiag.filter;
-    const auto path = dialogs.openFile(request);
-    if (!path || path->empty())
+    const auto chosen = dialogs.openFile(request);
+    if (!chosen || chosen->empty())
         return false;
-    session.view.edsdiag.fileName = *path;
-    session.gstrActEDS = *path;
-    session.view.setText("Text9", *path);
+    return LoadEdsForEditing(session, dialogs, *chosen);
+}
+
+bool LoadEdsForEditing(Session& session, Dialogs& dialogs, const std::string& path)
+{
+    session.view.edsdiag.fileName = path;
+    session.gstrActEDS = path;
+    session.view.setText("Text9", path);
 
     session.view.enable("Command2", true);
     // A file that is not there ends the command quietly, as a cancelled dialog does; one that is
     // there but cannot be taken (a folder, a device, far too large) says why.
     std::string whyNot;
-    const auto bytes = readTextFile(*path, EdsFileMaxBytes, &whyNot);
+    const auto bytes = readTextFile(path, EdsFileMaxBytes, &whyNot);
     if (!bytes) {
         std::error_code ec;
-        if (std::filesystem::exists(toFsPath(*path), ec))
-            dialogs.notice(EdsUnreadableMessage, *path + ": " + whyNot);
+        if (std::filesystem::exists(toFsPath(path), ec))
+            dialogs.notice(EdsUnreadableMessage, path + ": " + whyNot);
         return false;
     }
     const EdsModuleScan scan = scanModuleSlots(splitLines(*bytes));
@@ -78,7 +83,7 @@ bool Command16_Click(Session& session, Dialogs& dialogs)
         return false;
     case EdsModuleScan::Status::NoParameterObjects:
         dialogs.notice("The EDS-File holds no module parameters!",
-                       "It has no parameter object [2600]: " + *path);
+                       "It has no parameter object [2600]: " + path);
         return false;
     case EdsModuleScan::Status::Found:
         break;
@@ -94,7 +99,7 @@ bool Command16_Click(Session& session, Dialogs& dialogs)
         if (n != count) {
             dialogs.notice("This EDS-File has no parameters for slot " + std::to_string(count + 1) +
                                ", but for slot " + std::to_string(n + 1) + "!",
-                           *path);
+                           path);
             return false;
         }
         const ModuleInfo* match = nullptr;
@@ -107,7 +112,7 @@ bool Command16_Click(Session& session, Dialogs& dialogs)
         if (!match) {
             dialogs.notice("The module \"" + *model + "\" of slot " + std::to_string(n + 1) +
                                " in this EDS-File is not in the module catalogue!",
-                           *path);
+                           path);
             return false;
         }
         slots[static_cast<std::size_t>(n)].ResourceFile = match->ResourceFile;

@@ -1,5 +1,7 @@
 #pragma once
 
+#include <string>
+
 namespace quillon {
 
 struct Session;
@@ -24,5 +26,9 @@ bool Command15_Click(Session& session, Dialogs& dialogs);
 // folder, a device, beyond the bounds of an EDS file); a cancelled dialog or a file that is not
 // there ends quietly. True when the editor is shown.
 bool Command16_Click(Session& session, Dialogs& dialogs);
+
+// Command16_Click with `path` as the file chosen, without the dialog (an EDS named on the command
+// line); the same messages, and the same quiet end for a file that cannot be read.
+bool LoadEdsForEditing(Session& session, Dialogs& dialogs, const std::string& path);
 
 } // namespace quillon

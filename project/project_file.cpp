@@ -197,29 +197,49 @@ void SaveConfiguration(Session& s, Dialogs& dialogs)
     if (!writeFileAtomically(path, writeProjectText(s.ClusterSlots), &whyNot)) {
         s.ConfigurationModified = true;
         dialogs.notice(ProjectFileNotSavedMessage + path, path + ": " + whyNot);
+        return;
     }
+    s.projectFile = path;
 }
 
-void LoadConfiguration(Session& session, Dialogs& dialogs)
+namespace {
+
+// The window tells the person why nothing (or only part) was loaded; a cancelled dialog and the
+// empty file, which has its own message, stay as they are.
+void reportLoad(Dialogs& dialogs, const LoadOutcome& outcome)
 {
-    // The window tells the person why nothing (or only part) was loaded; a cancelled dialog and
-    // the empty file, which has its own message, stay as they are.
-    const LoadOutcome outcome = loadConfiguration(session, dialogs);
     if (outcome.status == LoadStatus::Unreadable || outcome.status == LoadStatus::Broken)
         dialogs.notice(ProjectFileBrokenMessage + outcome.path, outcome.detail);
 }
 
+} // namespace
+
+void LoadConfiguration(Session& session, Dialogs& dialogs)
+{
+    reportLoad(dialogs, loadConfiguration(session, dialogs));
+}
+
+LoadOutcome LoadConfigurationFrom(Session& session, Dialogs& dialogs, const std::string& path)
+{
+    LoadOutcome outcome = loadConfigurationFile(session, dialogs, path);
+    reportLoad(dialogs, outcome);
+    return outcome;
+}
+
 LoadOutcome loadConfiguration(Session& s, Dialogs& dialogs)
 {
-    // Which file.
     const auto chosen = dialogs.openFile(projectFileRequest(s, LoadConfigurationTitle));
     if (!chosen)
         return failedLoad(s, LoadStatus::Cancelled, {}, {});
-    takeChosenFile(s, *chosen);
-    s.ProjectName = *chosen;
+    return loadConfigurationFile(s, dialogs, *chosen);
+}
+
+LoadOutcome loadConfigurationFile(Session& s, Dialogs& dialogs, const std::string& path)
+{
+    takeChosenFile(s, path);
+    s.ProjectName = path;
 
     // Read it whole, with a bound: a real project file is a few hundred bytes.
-    const std::string& path = *chosen;
     std::string whyNot;
     const auto bytes = readTextFile(path, ProjectFileMaxBytes, &whyNot);
     if (!bytes)
@@ -243,6 +263,7 @@ LoadOutcome loadConfigurationText(Session& s, Dialogs& dialogs, const std::strin
         return failedLoad(s, LoadStatus::Broken, path, path + ", " + *refusal);
 
     // From here on the old configuration is given up, even if a record turns out broken.
+    s.projectFile.clear();
     s.gbLoadedEDS = false;
     s.gstrActEDS.clear();
     s.view.enable("Command13", true);
@@ -309,6 +330,7 @@ LoadOutcome loadConfigurationText(Session& s, Dialogs& dialogs, const std::strin
     s.EditorLoaded = false;
     s.view.editorExists = false;
     s.view.editorVisible = false;
+    s.projectFile = path;
     return LoadOutcome{LoadStatus::Loaded, path, {}};
 }
 

@@ -91,6 +91,14 @@ void LoadConfiguration(Session& session, Dialogs& dialogs);
 // The same as LoadConfiguration, telling the caller how it ended.
 [[nodiscard]] LoadOutcome loadConfiguration(Session& session, Dialogs& dialogs);
 
+// LoadConfiguration with `path` as the file chosen, without the dialog (a project file named on
+// the command line or picked from the recent projects); the same messages when it fails.
+LoadOutcome LoadConfigurationFrom(Session& session, Dialogs& dialogs, const std::string& path);
+
+// The same without the messages, telling the caller how it ended.
+[[nodiscard]] LoadOutcome loadConfigurationFile(Session& session, Dialogs& dialogs,
+                                                const std::string& path);
+
 // The same with the file's bytes already read (the command line reads them from standard input):
 // `name` stands for the file in the project box and in the messages.
 [[nodiscard]] LoadOutcome loadConfigurationText(Session& session, Dialogs& dialogs,

@@ -11,6 +11,7 @@ packages=(
     clang libclang-rt-dev clang-format
     xdg-utils
     g++-mingw-w64-x86-64 wine wine64
+    dpkg-dev desktop-file-utils appstream shared-mime-info man-db bash-completion python3
 )
 
 missing=()

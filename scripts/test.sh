@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Installs what is missing, then builds and runs every test: the optimised build with warnings as
-# errors, the sanitizer build, the Windows build under Wine, the short fuzzer runs and the house
-# checks.
+# errors and the Debian package made from it, the sanitizer build, the Windows build under Wine,
+# the short fuzzer runs and the house checks.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 scripts/install-deps.sh
@@ -17,6 +17,9 @@ clang-format --dry-run -Werror $(git ls-files '*.h' '*.cpp')
 
 step "Optimised build and tests (warnings are errors)"
 cmake --workflow --preset ci
+
+step "Debian package: validators, file types, manual pages, the installed programs"
+packaging/linux/check-package.sh build/ci
 
 step "AddressSanitizer and UndefinedBehaviorSanitizer build and tests"
 cmake --preset asan >/dev/null

@@ -1,32 +1,30 @@
-#include <cstdint>
-
 #include <QApplication>
 
-#include "core/session.h"
-#include "core/system.h"
-#include "ui/main_window.h"
-#include "ui/qt_dialogs.h"
+#include "core/startup.h"
+#include "ui/latin1.h"
+#include "ui/program.h"
+
+namespace {
+
+void nameProgram()
+{
+    QCoreApplication::setApplicationName(QStringLiteral("Quillon"));
+    QCoreApplication::setApplicationVersion(quillon::toQString(quillon::ProgramVersion));
+}
+
+} // namespace
 
 int main(int argc, char* argv[])
 {
-    QApplication app(argc, argv);
-    QApplication::setApplicationName(QStringLiteral("Quillon"));
-
-    quillon::Session session;
-    quillon::locateProgram(session, QCoreApplication::applicationDirPath());
-
-    quillon::QtDialogs dialogs;
-    const auto system = quillon::makePlatformSystem();
-    const auto window = quillon::startMainWindow(session, dialogs, *system);
-    if (!window) {
-        return 1;
+    if (quillon::asksForUsageOnly(argc, argv)) {
+        // Answered without a display, on a terminal of a machine that has none.
+        QCoreApplication app(argc, argv);
+        nameProgram();
+        return quillon::runProgram(app);
     }
-    dialogs.setParentWidget(window.get());
-    // Notepad opens over the main window.
-    system->setOwnerWindow(static_cast<std::uintptr_t>(window->winId()));
-    dialogs.setProgressHandler(
-        [w = window.get()](int value, bool visible) { w->showProgress(value, visible); });
-    QObject::connect(window.get(), &quillon::MainWindow::programEnded, &app,
-                     [](int exitCode) { QCoreApplication::exit(exitCode); });
-    return QApplication::exec();
+    QApplication app(argc, argv);
+    nameProgram();
+    // The desktop entry's name, so that a Wayland compositor finds the icon and name.
+    QGuiApplication::setDesktopFileName(QStringLiteral("org.quillon.Quillon"));
+    return quillon::runProgram(app);
 }

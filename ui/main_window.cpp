@@ -11,6 +11,7 @@
 #include <QGridLayout>
 #include <QHBoxLayout>
 #include <QIcon>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
@@ -21,6 +22,7 @@
 #include <QProgressBar>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QSettings>
 #include <QTableWidget>
 #include <QTimer>
 #include <QVBoxLayout>
@@ -28,6 +30,8 @@
 #include "app/main_window_ops.h"
 #include "core/cluster.h"
 #include "core/io_map_view.h"
+#include "core/program_location.h"
+#include "core/recent_projects.h"
 #include "core/session.h"
 #include "core/startup.h"
 #include "eds/generate.h"
@@ -122,6 +126,7 @@ MainWindow::MainWindow(Session& session, Dialogs& dialogs, System& system, QWidg
     registerControls();
     connectActions();
     m_mapListGeneration = m_session.view.mapListGeneration;
+    renderRecentProjects();
     render();
 }
 
@@ -382,6 +387,17 @@ void MainWindow::buildMenus()
     file->addSeparator();
     item(file, "m_LoPro", QStringLiteral("&Load Configuration"), Qt::Key_F5);
     item(file, "m_SaPro", QStringLiteral("&Save Configuration"), Qt::Key_F6);
+    // The projects last loaded or saved, filled in when the menu opens.
+    m_recentSeparator = file->addSeparator();
+    for (std::size_t i = 0; i < m_recent.size(); ++i) {
+        QAction* recent = file->addAction(QString());
+        recent->setObjectName(QStringLiteral("m_recent%1").arg(i));
+        recent->setVisible(false);
+        connect(recent, &QAction::triggered, this,
+                [this, recent] { (void)openFile(recent->data().toString()); });
+        m_recent[i] = recent;
+    }
+    connect(file, &QMenu::aboutToShow, this, &MainWindow::renderRecentProjects);
     file->addSeparator();
     item(file, "m_exit", QStringLiteral("&Exit"), 0);
     QMenu* project = menuBar()->addMenu(QStringLiteral("&Project"));
@@ -479,6 +495,10 @@ void MainWindow::connectActions()
             run([&s, &d, row] { SelectCatalogueEntry(s, d, row); });
         }
     });
+    // Enter or a double click adds the entry, as a click and "Add to HB612 - Cluster" do.
+    connect(m_catalogue, &QListWidget::itemDoubleClicked, this,
+            [this](QListWidgetItem* item) { activateCatalogueEntry(m_catalogue->row(item)); });
+    m_catalogue->installEventFilter(this);
     for (int i = 0; i < 8; ++i) {
         connect(m_slots[static_cast<std::size_t>(i)], &PictureBox::clicked, this,
                 [this, &s, i] { run([&s, i] { SelectSlot(s, i); }); });
@@ -486,6 +506,80 @@ void MainWindow::connectActions()
     connect(m_grid, &QTableWidget::cellClicked, this, [this, &s] { run([&s] { GridHint(s); }); });
     connect(m_timer, &QTimer::timeout, this, [this, &s] { run([&s] { clockTick(s); }); });
     m_timer->start();
+}
+
+void MainWindow::activateCatalogueEntry(int row)
+{
+    if (row >= 0) {
+        run([this, row] { ActivateCatalogueEntry(m_session, m_dialogs, row); });
+    }
+}
+
+bool MainWindow::eventFilter(QObject* watched, QEvent* event)
+{
+    if (watched == m_catalogue && event->type() == QEvent::KeyPress) {
+        const int key = static_cast<QKeyEvent*>(event)->key();
+        if (key == Qt::Key_Return || key == Qt::Key_Enter) {
+            activateCatalogueEntry(m_catalogue->currentRow());
+            return true;
+        }
+    }
+    return QMainWindow::eventFilter(watched, event);
+}
+
+bool MainWindow::openFile(const QString& path)
+{
+    // The core gets the full path, as a file dialog would give it.
+    const std::string fullPath =
+        toPathBytes(QDir::toNativeSeparators(QFileInfo(path).absoluteFilePath()));
+    bool opened = false;
+    run([this, &fullPath, &opened] { opened = openFileOnStart(m_session, m_dialogs, fullPath); });
+    return opened;
+}
+
+void MainWindow::renderRecentProjects()
+{
+    std::vector<std::string> stored;
+    for (const QString& path : storedRecentProjects()) {
+        stored.push_back(toPathBytes(path));
+    }
+    const std::vector<std::string> shown = existingRecentProjects(stored);
+    const bool enabled = m_session.view.isEnabled("m_LoPro");
+    for (std::size_t i = 0; i < m_recent.size(); ++i) {
+        QAction* action = m_recent[i];
+        const bool used = i < shown.size();
+        action->setVisible(used);
+        action->setEnabled(used && enabled);
+        if (used) {
+            const QString path = pathToQString(shown[i]);
+            QString label = QDir::toNativeSeparators(path);
+            label.replace(QLatin1Char('&'), QStringLiteral("&&"));
+            action->setText(QStringLiteral("&%1 %2").arg(i + 1).arg(label));
+            action->setData(path);
+        }
+    }
+    m_recentSeparator->setVisible(!shown.empty());
+}
+
+void MainWindow::rememberProject()
+{
+    if (m_session.projectFile == m_rememberedProject) {
+        return;
+    }
+    m_rememberedProject = m_session.projectFile;
+    if (m_rememberedProject.empty() || !m_remembersProjects) {
+        return;
+    }
+    std::vector<std::string> stored;
+    for (const QString& path : storedRecentProjects()) {
+        stored.push_back(toPathBytes(path));
+    }
+    QStringList paths;
+    for (const std::string& path : withRecentProject(stored, m_rememberedProject)) {
+        paths << pathToQString(path);
+    }
+    storeRecentProjects(paths);
+    renderRecentProjects();
 }
 
 void MainWindow::chooseProtocol(FieldbusProtocol protocol)
@@ -536,6 +630,8 @@ void MainWindow::closeEvent(QCloseEvent* event)
 
 void MainWindow::render()
 {
+    setWindowTitle(pathToQString(mainWindowTitle(m_session)));
+    rememberProject();
     renderControlStates();
     renderTexts();
     renderCatalogue();
@@ -656,7 +752,7 @@ void MainWindow::renderMapList()
         old->deleteLater();
     }
     if (view.mapListOpen && !m_mapList && fresh) {
-        m_mapList = new MapListWindow(view.mapList);
+        m_mapList = new MapListWindow(view.mapList, m_dialogs, m_session.gstrProjectPath);
         m_mapList->setWindowIcon(windowIcon());
         connect(m_mapList, &MapListWindow::closedByUser, this, [this] {
             // The user closed it; the next refresh finds nothing to close.
@@ -706,8 +802,33 @@ bool MainWindow::renderEditor()
 
 void locateProgram(Session& session, const QString& programDir)
 {
-    session.programDir = toPathBytes(QDir::toNativeSeparators(programDir));
-    session.iniPath = session.programDir + PathSeparator + "Quillon.ini";
+    useProgramLocation(session,
+                       findProgramLocation(toPathBytes(QDir::toNativeSeparators(programDir)),
+                                           platformUserFolders()));
+}
+
+namespace {
+
+// Kept apart from the settings file Quillon.ini, which the program only reads: on Linux
+// ~/.config/quillon/recent.conf, on Windows the registry under HKEY_CURRENT_USER\Software\quillon.
+const char* const RecentOrganisation = "quillon";
+const char* const RecentApplication = "recent";
+const char* const RecentProjectsKey = "RecentProjects";
+
+} // namespace
+
+QStringList storedRecentProjects()
+{
+    const QSettings settings(QSettings::NativeFormat, QSettings::UserScope,
+                             QLatin1String(RecentOrganisation), QLatin1String(RecentApplication));
+    return settings.value(QLatin1String(RecentProjectsKey)).toStringList();
+}
+
+void storeRecentProjects(const QStringList& paths)
+{
+    QSettings settings(QSettings::NativeFormat, QSettings::UserScope,
+                       QLatin1String(RecentOrganisation), QLatin1String(RecentApplication));
+    settings.setValue(QLatin1String(RecentProjectsKey), paths);
 }
 
 std::unique_ptr<MainWindow> startMainWindow(Session& session, Dialogs& dialogs, System& system)

@@ -9,7 +9,9 @@
 #include <QMainWindow>
 #include <QPointer>
 #include <QString>
+#include <QStringList>
 
+#include "core/recent_projects.h"
 #include "core/types.h"
 
 class QAction;
@@ -53,12 +55,21 @@ public:
     // Shows a progress report of a long operation at once, while the operation still runs.
     void showProgress(int value, bool visible);
 
+    // Opens a project or EDS file as a file named on the command line is opened; false when it
+    // could not be (the message has been shown).
+    bool openFile(const QString& path);
+
+    // Whether projects loaded or saved go into the File menu's recent projects (not while a
+    // screenshot is taken without anybody at the screen).
+    void setRemembersProjects(bool on) { m_remembersProjects = on; }
+
 Q_SIGNALS:
     // The program is to end now (Exit, or a reset whose start-up failed).
     void programEnded(int exitCode);
 
 protected:
     void closeEvent(QCloseEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
     void buildControls();
@@ -70,6 +81,9 @@ private:
     template <typename Operation> void run(Operation operation);
 
     void chooseProtocol(FieldbusProtocol protocol);
+    void activateCatalogueEntry(int row);
+    void renderRecentProjects();
+    void rememberProject(); // adds a newly loaded or saved project file to the recent ones
     void resetProgram();
     void showAbout();
 
@@ -98,14 +112,25 @@ private:
     QProgressBar* m_progress = nullptr;
     QTimer* m_timer = nullptr; // Timer1
 
+    std::array<QAction*, RecentProjectCount>
+        m_recent{}; // m_recent0..4: the recent projects in the File menu
+    QAction* m_recentSeparator = nullptr;
+    std::string m_rememberedProject;
+    bool m_remembersProjects = true;
+
     QPointer<MapListWindow> m_mapList;
     int m_mapListGeneration = 0;
     QPointer<QWidget> m_editor;
     bool m_closing = false;
 };
 
-// Points the session at the program's folder (as Qt names it) and at the settings file in it.
+// Points the session at the program's folder (as Qt names it), its settings file and default
+// folders: beside the executable when Quillon.ini is there, else the installed layout.
 void locateProgram(Session& session, const QString& programDir);
+
+// The project files the File menu offers, most recent first, as kept in the person's settings.
+[[nodiscard]] QStringList storedRecentProjects();
+void storeRecentProjects(const QStringList& paths);
 
 // Runs the start-up on `session` and, when it succeeds, shows the main window titled "Quillon"
 // with the station icon from the resource directory. Returns nullptr when the start-up failed;

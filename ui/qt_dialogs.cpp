@@ -7,6 +7,7 @@
 #include <QStringList>
 #include <QTimer>
 
+#include "core/program_location.h"
 #include "ui/latin1.h"
 
 namespace quillon {
@@ -57,8 +58,14 @@ std::optional<std::string> QtDialogs::runFileDialog(const FileRequest& request, 
     dialog.setOption(QFileDialog::DontConfirmOverwrite, save);
     if (!request.filter.empty()) {
         dialog.setNameFilters(qtNameFilter(request.filter).split(QStringLiteral(";;")));
+        if (save) {
+            // "station" typed into the save dialog for projects is saved as station.edp.
+            dialog.setDefaultSuffix(defaultSuffix(request.filter));
+        }
     }
     if (!request.directory.empty()) {
+        // The default folders of an installed program are made when first needed.
+        (void)ensureFolder(request.directory);
         dialog.setDirectory(pathToQString(request.directory));
     }
     if (!request.fileName.empty()) {
@@ -83,6 +90,23 @@ void QtDialogs::pause(std::chrono::milliseconds duration)
     QEventLoop loop;
     QTimer::singleShot(duration, &loop, &QEventLoop::quit);
     loop.exec(QEventLoop::ExcludeUserInputEvents);
+}
+
+QString defaultSuffix(const std::string& filter)
+{
+    // The first pattern of the first pair: "EDS-File (*.eds)|*.eds" gives "eds".
+    const QStringList parts = toQString(filter).split(QLatin1Char('|'));
+    if (parts.size() < 2) {
+        return {};
+    }
+    const QString pattern = parts.at(1).section(QLatin1Char(';'), 0, 0).trimmed();
+    const QString suffix = pattern.mid(2);
+    if (!pattern.startsWith(QStringLiteral("*.")) || suffix.isEmpty() ||
+        suffix.contains(QLatin1Char('*')) || suffix.contains(QLatin1Char('?')) ||
+        suffix.contains(QLatin1Char('.'))) {
+        return {};
+    }
+    return suffix;
 }
 
 QString qtNameFilter(const std::string& filter)

@@ -46,4 +46,8 @@ inline constexpr const char* DialogTitle = "EDS-INFO";
 // "EDS-File (*.eds)"; a description without its pattern in brackets gets it appended.
 [[nodiscard]] QString qtNameFilter(const std::string& filter);
 
+// The extension a save dialog appends to a name typed without one: that of the filter's first
+// pattern ("eds" for "EDS-File (*.eds)|*.eds"); "" when that pattern names no single extension.
+[[nodiscard]] QString defaultSuffix(const std::string& filter);
+
 } // namespace quillon

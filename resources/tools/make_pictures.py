@@ -1,6 +1,7 @@
 #!/usr/bin/env python3
 """Draws the pictures of the sample station: one Windows metafile per catalogue module (read from
-Quillon.ini), the HB612 head's metafile and the station icon OVN_K310_HB612.ico.
+Quillon.ini), the HB612 head's metafile and the station icon OVN_K310_HB612.ico, and the same
+icon as PNG files at 48, 128 and 256 px for the desktop (packaging/linux/icons/).
 
     python3 resources/tools/make_pictures.py
 
@@ -13,10 +14,14 @@ from __future__ import annotations
 import os
 import re
 import struct
+import zlib
 
 HERE = os.path.dirname(os.path.abspath(__file__))
 ROOT = os.path.dirname(HERE)  # resources/
 RES = os.path.join(ROOT, "Resources")
+# The desktop's icon theme takes the icon as PNG files, one per size, installed with the package.
+ICONS = os.path.join(os.path.dirname(ROOT), "packaging", "linux", "icons")
+ICON_NAME = "org.quillon.Quillon.png"
 
 # Record functions (the only ones written).
 META_SETBKMODE = 0x0102
@@ -318,20 +323,26 @@ def head_picture() -> bytes:
 # --------------------------------------------------------------------------------------------
 
 
-def icon_image(size: int) -> bytes:
-    """A small station: the head with its blue label and three modules; returns the BMP part of
-    an icon entry (header, BGRA rows bottom-up, AND mask). Each size is drawn on its own pixel
-    grid so that the small one stays crisp."""
+def icon_pixels(size: int) -> list[list[tuple[int, int, int, int]]]:
+    """A small station: the head with its blue label and three modules, as rows of BGRA pixels,
+    top row first. 16 px has a drawing of its own so that it stays crisp; every other size is the
+    32 px drawing scaled, each rectangle's corners rounded to whole pixels."""
     pixels = [[(0, 0, 0, 0)] * size for _ in range(size)]
+    scale = size / 32
 
-    def fill(x0, y0, x1, y1, colour):
+    def at(v: float) -> int:
+        return int(v * scale + 0.5)
+
+    def fill(x0, y0, x1, y1, colour, scaled=True):
+        if scaled:
+            x0, y0, x1, y1 = at(x0), at(y0), at(x1), at(y1)
         r, g, b = int(colour[1:3], 16), int(colour[3:5], 16), int(colour[5:7], 16)
         for y in range(y0, y1):
             for x in range(x0, x1):
                 pixels[y][x] = (b, g, r, 255)
 
     labels = ("#F2C811", "#D64541", "#2E9E5B")
-    if size == 32:
+    if size != 16:
         def block(x0, x1, label):
             fill(x0, 2, x1, 30, "#3A3A3A")
             fill(x0 + 1, 3, x1 - 1, 29, "#DADAD5")
@@ -348,17 +359,22 @@ def icon_image(size: int) -> bytes:
             fill(x0 + 2, 12, x0 + 4, 14, "#33C24D")
             fill(x0 + 2, 16, x0 + 4, 18, "#33C24D")
     else:
-        fill(0, 1, 16, 15, "#3A3A3A")
+        fill(0, 1, 16, 15, "#3A3A3A", False)
         for x0, x1, label in [(1, 6, "#1F3F73"), (7, 9, labels[0]), (10, 12, labels[1]),
                               (13, 15, labels[2])]:
-            fill(x0, 2, x1, 14, "#DADAD5")
-            fill(x0, 3, x1, 5, label)
-            fill(x0, 10, x1, 14, "#55575A")
+            fill(x0, 2, x1, 14, "#DADAD5", False)
+            fill(x0, 3, x1, 5, label, False)
+            fill(x0, 10, x1, 14, "#55575A", False)
             if x0 > 1:
-                fill(x0, 6, x0 + 1, 7, "#33C24D")
-        fill(1, 6, 2, 7, "#33C24D")
-        fill(3, 6, 5, 9, "#3C3F44")
+                fill(x0, 6, x0 + 1, 7, "#33C24D", False)
+        fill(1, 6, 2, 7, "#33C24D", False)
+        fill(3, 6, 5, 9, "#3C3F44", False)
+    return pixels
 
+
+def icon_image(size: int) -> bytes:
+    """The BMP part of an icon entry: header, BGRA rows bottom-up, AND mask."""
+    pixels = icon_pixels(size)
     rows = b"".join(bytes(c for px in pixels[y] for c in px) for y in reversed(range(size)))
     mask_stride = ((size + 31) // 32) * 4
     mask = bytearray()
@@ -371,6 +387,19 @@ def icon_image(size: int) -> bytes:
     header = struct.pack("<IiiHHIIiiII", 40, size, size * 2, 1, 32, 0, len(rows) + len(mask),
                          0, 0, 0, 0)
     return header + rows + bytes(mask)
+
+
+def png_image(size: int) -> bytes:
+    """The icon as a PNG file (8-bit RGBA), for the desktop's icon theme."""
+    def chunk(kind: bytes, data: bytes) -> bytes:
+        body = kind + data
+        return struct.pack(">I", len(data)) + body + struct.pack(">I", zlib.crc32(body))
+
+    raw = b"".join(b"\x00" + bytes(c for b, g, r, a in row for c in (r, g, b, a))
+                   for row in icon_pixels(size))
+    header = struct.pack(">IIBBBBB", size, size, 8, 6, 0, 0, 0)
+    return (b"\x89PNG\r\n\x1a\n" + chunk(b"IHDR", header) + chunk(b"IDAT", zlib.compress(raw, 9))
+            + chunk(b"IEND", b""))
 
 
 def icon_file(sizes: list[int]) -> bytes:
@@ -410,6 +439,11 @@ def main() -> None:
         write(picture, module_picture(model, title))
     write("HB612.wmf", head_picture())
     write("OVN_K310_HB612.ico", icon_file([16, 32]))
+    for size in (48, 128, 256):
+        folder = os.path.join(ICONS, f"{size}x{size}")
+        os.makedirs(folder, exist_ok=True)
+        with open(os.path.join(folder, ICON_NAME), "wb") as f:
+            f.write(png_image(size))
 
 
 if __name__ == "__main__":

@@ -13,6 +13,8 @@
 #include "core/clock.h"
 #include "core/cluster.h"
 #include "core/file_access.h"
+#include "core/item_reader.h"
+#include "core/program_location.h"
 #include "core/session.h"
 #include "core/startup.h"
 #include "core/types.h"
@@ -20,6 +22,8 @@
 #include "eds/generate.h"
 #include "iomap/eds_export.h"
 #include "params/parameter_table.h"
+#include "tests/fakes/scoped_environment.h"
+#include "tests/fakes/scratch_dir.h"
 #include "tests/fakes/scripted_dialogs.h"
 #include "tests/fakes/temp_station.h"
 
@@ -654,6 +658,41 @@ TEST(CliExport, CopiesTheEdsAndTheIconIntoTheFolderOfItsProtocol)
     EXPECT_FALSE(fs::exists(d + "/to/none.eds"));
 }
 #endif
+
+TEST(CliLocation, AnInstalledCopyReadsThePersonsOrTheInstalledSettingsAndIniStillWins)
+{
+    // usr/bin without a settings file, the station's files in usr/share/quillon.
+    test::ScratchDir scratch("quillon-cli-installed");
+    const fs::path bin = scratch.path() / "usr" / "bin";
+    const fs::path data = scratch.path() / "usr" / "share" / "quillon";
+    fs::create_directories(bin);
+    fs::create_directories(data);
+    fs::copy(StationDir, data, fs::copy_options::recursive);
+    test::ScopedEnvironment environment;
+    environment.set("HOME", (scratch.path() / "home").string());
+    environment.set("XDG_CONFIG_HOME", (scratch.path() / "config").string());
+    environment.set("APPDATA", (scratch.path() / "config").string());
+    const std::string own = platformUserFolders().settings + PathSeparator + "Quillon.ini";
+
+    const auto settingsRead = [&bin](const std::vector<std::string>& args) {
+        const CliRun r = run(args, bin.string());
+        EXPECT_EQ(r.status, 0) << r.err;
+        return nlohmann::json::parse(r.out, nullptr, false).value("settings", "<none>");
+    };
+    EXPECT_EQ(settingsRead({"catalogue", "--format", "json"}), (data / "Quillon.ini").string());
+    // The pictures come from the installed resources.
+    const CliRun map = run({"iomap", "--protocol", "canopen", "--module", "KD108"}, bin.string());
+    EXPECT_EQ(map.status, 0) << map.err;
+    EXPECT_NE(map.out.find("KD108"), std::string::npos);
+
+    fs::create_directories(fs::path(own).parent_path());
+    fs::copy_file(StationDir + "/Quillon.ini", own);
+    EXPECT_EQ(settingsRead({"catalogue", "--format", "json"}), own);
+    EXPECT_EQ(settingsRead({"--ini", StationDir + "/Quillon.ini", "catalogue", "--format", "json"}),
+              StationDir + "/Quillon.ini");
+    // Nothing was written beside the installed program.
+    EXPECT_TRUE(fs::is_empty(bin));
+}
 
 } // namespace
 } // namespace quillon

@@ -101,6 +101,30 @@ TEST(GenerateEds, DeviceNetLeavesTheParameterEditorAlone)
     EXPECT_EQ(dialogs.progress, (std::vector<int>{0, 10, 20, -1}));
 }
 
+TEST(GenerateEds, AFullStationPausesOncePerSlotAndStaysWithinHalfASecond)
+{
+    const std::string path = (test::freshOutputDir("paused") / "CO_full.eds").string();
+    Session session = test::stationSession(
+        std::string(QUILLON_RESOURCES) + "/Resources/", FieldbusProtocol::CanOpen,
+        {module("OVN_KD236.eds", 2, 0, 0, 0), module("OVN_KD436.eds", 0, 2, 0, 0),
+         module("OVN_KA224.eds", 0, 0, 8, 0), module("OVN_KA424.eds", 0, 0, 0, 8),
+         module("OVN_KM688.eds", 1, 1, 0, 0), module("OVN_KM622.eds", 0, 0, 4, 4),
+         module("OVN_KD218.eds", 1, 0, 0, 0)});
+    test::ScriptedDialogs dialogs;
+    dialogs.thenChooseFile(path);
+    ASSERT_TRUE(GenerateEds(session, dialogs));
+
+    // One pause after each of the eight slots, each long enough for its step to be drawn and
+    // seen, all of them together leaving the generation (a few milliseconds) room within 0.5 s.
+    ASSERT_EQ(dialogs.pauses.size(), 8u);
+    std::chrono::milliseconds total{0};
+    for (const auto pause : dialogs.pauses) {
+        EXPECT_GE(pause, std::chrono::milliseconds(33));
+        total += pause;
+    }
+    EXPECT_LE(total, std::chrono::milliseconds(400));
+}
+
 TEST(GenerateEds, CancelledDialogEndsQuietly)
 {
     Session session = windowSession(FieldbusProtocol::CanOpen, {});

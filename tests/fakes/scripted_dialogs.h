@@ -1,5 +1,6 @@
 #pragma once
 
+#include <chrono>
 #include <deque>
 #include <optional>
 #include <string>
@@ -62,6 +63,7 @@ public:
     {
         progress.push_back(visible ? value : -1);
     }
+    void pause(std::chrono::milliseconds duration) override { pauses.push_back(duration); }
 
     // True when every scripted answer was used.
     [[nodiscard]] bool done() const { return m_answers.empty() && m_files.empty(); }
@@ -72,6 +74,7 @@ public:
     std::vector<FileRequest> fileRequests;
     std::vector<std::string> fileDialogKinds; // "open" or "save", one per file request
     std::vector<int> progress;                // values reported, -1 when hidden
+    std::vector<std::chrono::milliseconds> pauses;
     std::vector<std::string> unexpected;
 
 private:

@@ -159,5 +159,31 @@ TEST_F(EditorCommands, LoadExistingEdsRefusesWhatIsNoReadableEdsWithTheReason)
     }
 }
 
+TEST_F(EditorCommands, LoadingAnEdsFromAPathIsTheCommandWithoutItsDialog)
+{
+    for (const char* name : {"station.eds", "head_only.eds", "not_canopen.eds", "missing.eds"}) {
+        Session fromMenu = dir.session();
+        Session fromPath = dir.session();
+        test::ScriptedDialogs menu;
+        menu.thenChooseFile(dir.path(name));
+        test::ScriptedDialogs direct;
+
+        EXPECT_EQ(LoadEdsForEditing(fromPath, direct, dir.path(name)),
+                  Command16_Click(fromMenu, menu))
+            << name;
+        EXPECT_TRUE(direct.fileRequests.empty());
+        EXPECT_EQ(direct.notices, menu.notices) << name;
+        EXPECT_EQ(fromPath.gstrActEDS, fromMenu.gstrActEDS) << name;
+        EXPECT_EQ(fromPath.gintAnzMod, fromMenu.gintAnzMod) << name;
+        EXPECT_EQ(fromPath.gstrModule, fromMenu.gstrModule) << name;
+        EXPECT_EQ(fromPath.ClusterSlots, fromMenu.ClusterSlots) << name;
+        EXPECT_EQ(fromPath.view.texts(), fromMenu.view.texts()) << name;
+        EXPECT_EQ(fromPath.view.isEnabled("Command2"), fromMenu.view.isEnabled("Command2"));
+        EXPECT_EQ(fromPath.gbLoadedEDS, fromMenu.gbLoadedEDS) << name;
+        EXPECT_EQ(fromPath.view.editorVisible, fromMenu.view.editorVisible) << name;
+        EXPECT_EQ(fromPath.view.edsdiag.fileName, dir.path(name)); // proposed next time
+    }
+}
+
 } // namespace
 } // namespace quillon

@@ -351,5 +351,60 @@ TEST_F(ProjectFile, BrokenFileKeepsTheRecordsReadBeforeTheFault)
     EXPECT_NE(windowDialogs.details[0].find("line 25"), std::string::npos);
 }
 
+TEST_F(ProjectFile, LoadingFromAPathIsTheMenuCommandWithoutItsDialog)
+{
+    Session saved = station(FieldbusProtocol::CanOpen, {0, 4});
+    run(SaveConfiguration, saved, at("good.edp"));
+    test::TempStation::writeFile(at("empty.edp"), "");
+    test::TempStation::writeFile(at("cut.edp"), "HB612.wmf\r\n 2 \r\n");
+    for (const char* name : {"good.edp", "empty.edp", "cut.edp", "missing.edp"}) {
+        Session fromMenu = station(FieldbusProtocol::DeviceNet, {1});
+        Session fromPath = fromMenu;
+        const auto menu = run(LoadConfiguration, fromMenu, at(name));
+        test::ScriptedDialogs direct;
+        const LoadOutcome outcome = LoadConfigurationFrom(fromPath, direct, at(name));
+
+        EXPECT_TRUE(direct.fileRequests.empty()) << name;
+        EXPECT_EQ(outcome.path, at(name));
+        EXPECT_EQ(direct.notices, menu.notices) << name;
+        EXPECT_EQ(direct.details, menu.details) << name;
+        EXPECT_EQ(fromPath.ClusterSlots, fromMenu.ClusterSlots) << name;
+        EXPECT_EQ(fromPath.UsedBytes, fromMenu.UsedBytes) << name;
+        EXPECT_EQ(fromPath.UsedCount, fromMenu.UsedCount) << name;
+        EXPECT_EQ(fromPath.view.texts(), fromMenu.view.texts()) << name;
+        EXPECT_EQ(fromPath.view.controls().size(), fromMenu.view.controls().size()) << name;
+        EXPECT_EQ(fromPath.view.grid, fromMenu.view.grid) << name;
+        EXPECT_EQ(fromPath.ConfigurationModified, fromMenu.ConfigurationModified) << name;
+        EXPECT_EQ(fromPath.projectFile, fromMenu.projectFile) << name;
+    }
+}
+
+TEST_F(ProjectFile, TheProjectFileIsTheLastOneLoadedOrSavedWhole)
+{
+    Session s = station(FieldbusProtocol::CanOpen, {0});
+    EXPECT_EQ(s.projectFile, "");
+    run(SaveConfiguration, s, at("first.edp"));
+    EXPECT_EQ(s.projectFile, at("first.edp"));
+    run(SaveConfiguration, s, std::nullopt);               // cancelled
+    run(SaveConfiguration, s, at("no-such-folder/x.edp")); // not written
+    EXPECT_EQ(s.projectFile, at("first.edp"));
+    test::TempStation::writeFile(at("empty.edp"), "");
+    run(LoadConfiguration, s, at("empty.edp")); // refused, nothing changes
+    run(LoadConfiguration, s, at("missing.edp"));
+    EXPECT_EQ(s.projectFile, at("first.edp"));
+
+    run(SaveConfiguration, s, at("second.edp"));
+    run(LoadConfiguration, s, at("first.edp"));
+    EXPECT_EQ(s.projectFile, at("first.edp"));
+    // A file that breaks off leaves a configuration that no file holds.
+    test::TempStation::writeFile(at("cut.edp"), "HB612.wmf\r\n 2 \r\n");
+    run(LoadConfiguration, s, at("cut.edp"));
+    EXPECT_EQ(s.projectFile, "");
+    run(LoadConfiguration, s, at("second.edp"));
+    test::ScriptedDialogs dialogs;
+    NewConfiguration(s, dialogs);
+    EXPECT_EQ(s.projectFile, "");
+}
+
 } // namespace
 } // namespace quillon

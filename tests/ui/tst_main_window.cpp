@@ -2,9 +2,12 @@
 
 #include <QAction>
 #include <QApplication>
+#include <QClipboard>
+#include <QDir>
 #include <QFileInfo>
 #include <QLineEdit>
 #include <QListWidget>
+#include <QMenu>
 #include <QMessageBox>
 #include <QPushButton>
 #include <QRadioButton>
@@ -14,16 +17,19 @@
 #include "app/main_window_ops.h"
 #include "core/cluster.h"
 #include "core/file_access.h"
+#include "core/grid_text.h"
 #include "core/item_reader.h"
 #include "core/session.h"
 #include "core/startup.h"
 #include "core/system.h"
 #include "iomap/eds_export.h"
+#include "project/project_file.h"
 #include "tests/fakes/scripted_dialogs.h"
 #include "tests/fakes/temp_station.h"
 #include "tests/ui/modal_watcher.h"
 #include "ui/colours.h"
 #include "ui/io_grid_table.h"
+#include "ui/latin1.h"
 #include "ui/main_window.h"
 #include "ui/map_list_window.h"
 #include "ui/picture_box.h"
@@ -226,6 +232,7 @@ private:
 private Q_SLOTS:
     void init()
     {
+        storeRecentProjects({});
         m_station = std::make_unique<test::TempStation>();
         m_station->writeIni(sampleIni());
         m_session = std::make_unique<Session>(m_station->session());
@@ -563,6 +570,132 @@ private Q_SLOTS:
 
         click("Command1"); // a new configuration discards it
         QVERIFY(!m_window->editorWindow());
+    }
+
+    void title_namesTheProjectFileAndMarksAChangedConfiguration()
+    {
+        start();
+        QCOMPARE(m_window->windowTitle(), QStringLiteral("Quillon"));
+        click("Option2");
+        click("Command1");
+        QCOMPARE(m_window->windowTitle(), QStringLiteral("Quillon - Untitled*"));
+        const std::string project = m_station->dir() + "/Projects/CO_station.edp";
+        m_dialogs->thenChooseFile(project);
+        click("Command4");
+        QCOMPARE(m_window->windowTitle(), QStringLiteral("Quillon - CO_station.edp"));
+        m_dialogs->thenChooseFile(project);
+        click("Command3"); // a loaded configuration counts as changed
+        QCOMPARE(m_window->windowTitle(), QStringLiteral("Quillon - CO_station.edp*"));
+    }
+
+    void openFile_loadsAProjectWithoutItsDialogAndReportsOneItCannot()
+    {
+        start();
+        QDir::setCurrent(QString::fromStdString(m_station->dir()));
+        QVERIFY(QFile::copy(QStringLiteral(QUILLON_RESOURCES "/Projects/K310_Sample_Station.edp"),
+                            QStringLiteral("Projects/sample.edp")));
+        QVERIFY(m_window->openFile(QStringLiteral("Projects/sample.edp")));
+        QVERIFY(m_dialogs->fileRequests.empty());
+        QCOMPARE(pictures(), (QStringList{"HB612.wmf", "KD236.wmf", "KD418.wmf", "KA224.wmf",
+                                          "KA424.wmf", "KM688.wmf", "", ""}));
+        // The project box shows the full path, as after the dialog.
+        const QString full = QDir::toNativeSeparators(
+            QDir::current().absoluteFilePath(QStringLiteral("Projects/sample.edp")));
+        QCOMPARE(textOf("Text9"), full);
+        QCOMPARE(m_window->windowTitle(), QStringLiteral("Quillon - sample.edp*"));
+
+        QVERIFY(!m_window->openFile(QStringLiteral("Projects/gone.edp")));
+        QCOMPARE(m_dialogs->notices,
+                 std::vector<std::string>{std::string(ProjectFileBrokenMessage) +
+                                          toPathBytes(QDir::current().absoluteFilePath(
+                                              QStringLiteral("Projects/gone.edp")))});
+        QCOMPARE(pictures()[1], QStringLiteral("KD236.wmf"));
+    }
+
+    void recentProjects_lastFiveThatStillExist_openWithoutTheDialog()
+    {
+        startNew("Option2");
+        const auto project = [this](char name) {
+            return m_station->dir() + "/Projects/" + name + ".edp";
+        };
+        for (const char name : {'a', 'b', 'c', 'd', 'e', 'f'}) {
+            m_dialogs->thenChooseFile(project(name));
+            click("Command4");
+        }
+        auto* file = control<QMenu>("m_file");
+        const auto offered = [this, file] {
+            Q_EMIT file->aboutToShow();
+            QStringList shown;
+            for (int i = 0; i < 5; ++i) {
+                auto* action = control<QAction>(qPrintable(QStringLiteral("m_recent%1").arg(i)));
+                if (action->isVisible())
+                    shown << action->text();
+            }
+            return shown;
+        };
+        const auto entry = [&project](int number, char name) {
+            return QStringLiteral("&%1 ").arg(number) +
+                   QDir::toNativeSeparators(QString::fromStdString(project(name)));
+        };
+        QCOMPARE(offered(), (QStringList{entry(1, 'f'), entry(2, 'e'), entry(3, 'd'), entry(4, 'c'),
+                                         entry(5, 'b')}));
+        QVERIFY(QFile::remove(QString::fromStdString(project('e'))));
+        QCOMPARE(offered(),
+                 (QStringList{entry(1, 'f'), entry(2, 'd'), entry(3, 'c'), entry(4, 'b')}));
+
+        const std::size_t dialogs = m_dialogs->fileRequests.size();
+        click("m_recent2"); // c.edp
+        QCOMPARE(m_dialogs->fileRequests.size(), dialogs);
+        QCOMPARE(textOf("Text9"), QDir::toNativeSeparators(QString::fromStdString(project('c'))));
+        QCOMPARE(offered().front(), entry(1, 'c'));
+        QCOMPARE(storedRecentProjects().size(), 5);
+    }
+
+    void catalogue_enterOrDoubleClickAddsTheEntry()
+    {
+        startNew("Option2");
+        auto* list = control<QListWidget>("List1");
+        // A double click as the mouse makes it: press, release, double click, release.
+        const QPoint at = list->visualItemRect(list->item(KD218)).center();
+        QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, at);
+        QTest::mouseDClick(list->viewport(), Qt::LeftButton, {}, at);
+        QTest::mouseRelease(list->viewport(), Qt::LeftButton, {}, at);
+        QCOMPARE(pictures()[1], QStringLiteral("KD218.wmf"));
+        QCOMPARE(pictures()[2], QString()); // added once
+        list->setCurrentRow(KD414);
+        QTest::keyClick(list, Qt::Key_Return);
+        QTest::keyClick(list, Qt::Key_Enter);
+        QCOMPARE(pictures(),
+                 (QStringList{"HB612.wmf", "KD218.wmf", "KD414.wmf", "KD414.wmf", "", "", "", ""}));
+        QCOMPARE(used(), (QStringList{"3", "3", "0", "0"}));
+        QVERIFY(m_dialogs->notices.empty());
+    }
+
+    void mapList_copiesSelectedCellsSavesCsvAndClosesOnEscape()
+    {
+        startNew("Option2");
+        addModule(KD218);
+        click("Command14");
+        MapListWindow* list = m_window->mapListWindow();
+        QVERIFY(list);
+        QTableWidget* grid = list->grid();
+        grid->setRangeSelected(QTableWidgetSelectionRange(1, 1, 2, 2), true);
+        QTest::keyClick(grid, Qt::Key_C, Qt::ControlModifier);
+        QCOMPARE(QApplication::clipboard()->text(), QStringLiteral("HB612\t1/1-2\nKD218\t1/3\n"));
+        QCOMPARE(list->findChild<QAction*>(QStringLiteral("CopyCells"))->shortcut(),
+                 QKeySequence(QKeySequence::Copy));
+
+        const std::string csv = m_station->dir() + "/Projects/map.csv";
+        m_dialogs->thenChooseFile(csv);
+        QTest::mouseClick(list->findChild<QPushButton*>(QStringLiteral("SaveCsv")), Qt::LeftButton);
+        QVERIFY(m_dialogs->done());
+        QCOMPARE(m_dialogs->fileRequests.back().directory, m_session->gstrProjectPath);
+        QCOMPARE(readFileBytes(csv), gridCsv(ioGridTexts(*grid)));
+        QVERIFY(readFileBytes(csv)->find("\r\n2,KD218,1/3,,,\r\n") != std::string::npos);
+
+        QTest::keyClick(grid, Qt::Key_Escape);
+        QVERIFY(!m_window->mapListWindow());
+        QVERIFY(!m_session->view.mapListOpen);
     }
 };
 

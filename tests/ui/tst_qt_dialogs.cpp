@@ -2,6 +2,7 @@
 #include <QElapsedTimer>
 #include <QFile>
 #include <QFileDialog>
+#include <QFileInfo>
 #include <QLineEdit>
 #include <QMessageBox>
 #include <QPushButton>
@@ -145,6 +146,72 @@ private Q_SLOTS:
         QCOMPARE(question, QString());
         QVERIFY(chosen.has_value());
         QCOMPARE(QString::fromStdString(*chosen), QDir::toNativeSeparators(target));
+    }
+
+    void saveFile_appendsTheFiltersExtensionToANameWithoutOne_data()
+    {
+        QTest::addColumn<QString>("typed");
+        QTest::addColumn<QString>("saved");
+        QTest::newRow("no extension") << "station"
+                                      << "station.edp";
+        QTest::newRow("its extension") << "station.edp"
+                                       << "station.edp";
+        QTest::newRow("another extension") << "station.v2"
+                                           << "station.v2";
+    }
+
+    void saveFile_appendsTheFiltersExtensionToANameWithoutOne()
+    {
+        QFETCH(QString, typed);
+        QFETCH(QString, saved);
+        QTemporaryDir dir;
+        QVERIFY(dir.isValid());
+        // The folder the dialog starts in is made when it is not there yet.
+        const QString folder = dir.filePath(QStringLiteral("Quillon/Projects"));
+        bool found = false;
+        test::ModalWatcher watcher([&typed, &found](QWidget* modal) {
+            auto* dialog = qobject_cast<QFileDialog*>(modal);
+            found = dialog != nullptr;
+            QVERIFY(dialog);
+            auto* name = dialog->findChild<QLineEdit*>(QStringLiteral("fileNameEdit"));
+            QVERIFY(name);
+            name->setFocus();
+            name->setText(typed);
+            // Accepted once the dialog has taken the name typed.
+            (void)QTest::qWaitFor(
+                [&] {
+                    return !dialog->selectedFiles().isEmpty() &&
+                           QFileInfo(dialog->selectedFiles().constFirst())
+                               .fileName()
+                               .startsWith(typed);
+                },
+                20000);
+            QMetaObject::invokeMethod(dialog, "accept", Qt::DirectConnection);
+        });
+        QtDialogs dialogs;
+        const auto chosen =
+            dialogs.saveFile({"Save Actual Configuration", folder.toStdString() + "/", "",
+                              "EDS-Project-File (*.edp)|*.edp"});
+        QVERIFY(found);
+        QVERIFY(QFileInfo(folder).isDir());
+        QVERIFY(chosen.has_value());
+        QCOMPARE(QString::fromStdString(*chosen),
+                 QDir::toNativeSeparators(QDir(folder).filePath(saved)));
+    }
+
+    void defaultSuffix_isTheFirstPatternsExtension()
+    {
+        const std::pair<const char*, const char*> cases[] = {
+            {"EDS-File (*.eds)|*.eds", "eds"},
+            {"Projects|*.edp;*.txt", "edp"},
+            {"CSV-File (*.csv)|*.csv|All (*.*)|*.*", "csv"},
+            {"All (*.*)|*.*", ""},
+            {"Any|*", ""},
+            {"Archives|*.tar.gz", ""},
+            {"No pattern", ""},
+        };
+        for (const auto& [filter, suffix] : cases)
+            QCOMPARE(quillon::defaultSuffix(filter), QString::fromLatin1(suffix));
     }
 
     void openFile_cancelGivesNothing()

@@ -3,11 +3,13 @@
 // registry test expects and passes their names on.
 #include <cstdint>
 #include <cstdlib>
+#include <filesystem>
 #include <gtest/gtest.h>
 #include <string>
 #include <vector>
 
 #include "core/file_path.h"
+#include "core/program_location.h"
 #include "core/session.h"
 #include "core/settings.h"
 #include "core/system.h"
@@ -121,6 +123,22 @@ TEST(WindowsSettings, DriveLettersBackslashesAndDefaultFolders)
     EXPECT_EQ(r.settings.projectPath, "D:\\Stationen\\B\xC3\xBCro\\");
     EXPECT_EQ(r.settings.resourcePath, "C:\\Program Files\\Quillon\\Resources\\");
     EXPECT_EQ(r.settings.edsFilePath, "C:\\Program Files\\Quillon\\EDSFiles\\");
+}
+
+TEST(WindowsFolders, SettingsFollowAppDataAndDocumentsIsTheShellsFolder)
+{
+    const UserFolders folders = platformUserFolders();
+    EXPECT_EQ(folders.settings, fileTextToPath(environment("APPDATA")) + "\\Quillon");
+    ASSERT_FALSE(folders.documents.empty());
+    EXPECT_TRUE(std::filesystem::is_directory(toFsPath(folders.documents))) << folders.documents;
+    EXPECT_EQ(folders.documents.find('/'), std::string::npos) << folders.documents;
+
+    // An installed Quillon.exe (no settings beside it) keeps its files in Documents\Quillon.
+    const ProgramLocation location =
+        findProgramLocation("C:\\Program Files\\Quillon\\bin", folders);
+    EXPECT_FALSE(location.portable);
+    EXPECT_EQ(location.iniPath, "C:\\Program Files\\Quillon\\share\\quillon\\Quillon.ini");
+    EXPECT_EQ(location.folders.projects, folders.documents + "\\Quillon\\Projects\\");
 }
 
 TEST(WindowsProject, SavesTheBytesOtherSystemsRead)
