@@ -8,6 +8,7 @@
 #include <QHash>
 #include <QMainWindow>
 #include <QPointer>
+#include <QSize>
 #include <QString>
 
 #include "core/types.h"
@@ -19,6 +20,7 @@ class QPlainTextEdit;
 class QProgressBar;
 class QPushButton;
 class QRadioButton;
+class QScrollArea;
 class QTableWidget;
 class QTimer;
 
@@ -53,6 +55,13 @@ public:
     // Shows a progress report of a long operation at once, while the operation still runs.
     void showProgress(int value, bool visible);
 
+    // Sizes the window to show every control, or, on a smaller screen, to fill the screen's free
+    // area with the controls scrolling inside.
+    void fitToScreen();
+
+    // What a window manager's title bar and borders take around a window, at most.
+    static constexpr QSize FrameAllowance{16, 48};
+
 Q_SIGNALS:
     // The program is to end now (Exit, or a reset whose start-up failed).
     void programEnded(int exitCode);
@@ -85,6 +94,7 @@ private:
     Dialogs& m_dialogs;
     System& m_system;
 
+    QScrollArea* m_scrollArea = nullptr;
     QHash<QString, QObject*> m_controls; // by control name
     std::vector<std::string> m_shownCatalogue;
 
