@@ -7,9 +7,14 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QScreen>
+#include <QScrollArea>
 #include <QScrollBar>
 #include <QSignalBlocker>
+#include <QStyle>
+#include <QTabBar>
 #include <QTabWidget>
+#include <QVBoxLayout>
 
 #include "core/session.h"
 #include "ui/latin1.h"
@@ -27,16 +32,45 @@ FrmDynam::FrmDynam(Session& session, Dialogs& dialogs, QWidget* parent)
 {
     setObjectName(QStringLiteral("frmDynam"));
     setWindowTitle(QString::fromLatin1(EditorCaption));
-    setFixedSize(toPixelsX(editor_layout::FormWidth), toPixelsY(editor_layout::FormHeight));
     // The layout is measured for the small dialog font of the platform's classic look.
     QFont small = font();
     small.setPointSize(8);
     setFont(small);
 
+    // The controls keep their positions and sizes on a page of the window's design size; a
+    // screen too small for it scrolls the page.
+    auto* area = new QScrollArea(this);
+    area->setObjectName(QStringLiteral("frmDynam_scroll"));
+    area->setFrameShape(QFrame::NoFrame);
+    m_page = new QWidget(area);
+    m_page->setObjectName(QStringLiteral("frmDynam_client"));
+    m_page->setFixedSize(toPixelsX(editor_layout::FormWidth), toPixelsY(editor_layout::FormHeight));
+    area->setWidget(m_page);
+    auto* layout = new QVBoxLayout(this);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->addWidget(area);
+
     (void)m_editor.Form_Load(m_session, m_dialogs);
     buildControls();
-    buildRows();
+    buildFrames();
     render();
+    fitToScreen();
+}
+
+void FrmDynam::fitToScreen()
+{
+    QSize size = m_page->size();
+    if (const QScreen* shownOn = screen()) {
+        const QSize room = shownOn->availableGeometry().size() - QSize(16, 48);
+        const int bar = style()->pixelMetric(QStyle::PM_ScrollBarExtent);
+        if (size.width() > room.width())
+            size.rheight() += bar;
+        if (size.height() > room.height())
+            size.rwidth() += bar;
+        size = size.boundedTo(room);
+    }
+    setMaximumSize(m_page->size() + QSize(2, 2) * style()->pixelMetric(QStyle::PM_ScrollBarExtent));
+    resize(size);
 }
 
 int FrmDynam::toPixelsX(int twips) const
@@ -65,7 +99,7 @@ QLineEdit* FrmDynam::makeBox(QWidget* parent, const QString& name, const QString
 void FrmDynam::buildControls()
 {
     namespace L = editor_layout;
-    m_tabStrip = new QTabWidget(this);
+    m_tabStrip = new QTabWidget(m_page);
     m_tabStrip->setObjectName(QStringLiteral("TabStrip1"));
     m_tabStrip->setGeometry(toPixels(L::TabStrip1));
     {
@@ -74,6 +108,15 @@ void FrmDynam::buildControls()
             m_tabStrip->addTab(new QWidget(m_tabStrip), toQString(slot.caption));
     }
     connect(m_tabStrip, &QTabWidget::currentChanged, this, &FrmDynam::tabClicked);
+    // Every slot's tab stays in sight: when eight captions at the style's spacing are wider than
+    // the strip, the tabs give up some of their padding instead of scrolling.
+    QTabBar* tabs = m_tabStrip->tabBar();
+    tabs->setUsesScrollButtons(false);
+    if (tabs->sizeHint().width() > m_tabStrip->width())
+        tabs->setStyleSheet(QStringLiteral(
+            "QTabBar::tab { padding: 3px 4px; margin-right: 1px; border: 1px solid #a0a0a0;"
+            " border-bottom: none; background: #e4e4e4; }"
+            "QTabBar::tab:selected { background: #fafafa; }"));
 
     const struct
     {
@@ -86,11 +129,11 @@ void FrmDynam::buildControls()
         {"Text8", "Maximum", L::Text8},
     };
     for (const auto& h : headings) {
-        QLineEdit* box = makeBox(this, QString::fromLatin1(h.name), QString::fromLatin1(h.text));
+        QLineEdit* box = makeBox(m_page, QString::fromLatin1(h.name), QString::fromLatin1(h.text));
         box->setGeometry(toPixels(h.rect));
     }
 
-    m_scrollBar = new QScrollBar(Qt::Vertical, this);
+    m_scrollBar = new QScrollBar(Qt::Vertical, m_page);
     m_scrollBar->setObjectName(QStringLiteral("VScroll1"));
     m_scrollBar->setGeometry(toPixels(L::VScroll1));
     m_scrollBar->setSingleStep(1);
@@ -98,23 +141,23 @@ void FrmDynam::buildControls()
     connect(m_scrollBar, &QScrollBar::valueChanged, this, &FrmDynam::scrolled);
 
     // The design-time container of the row arrays; no parameter uses it.
-    auto* frame0 = new QFrame(this);
+    auto* frame0 = new QFrame(m_page);
     frame0->setObjectName(QStringLiteral("Frame0"));
     frame0->setGeometry(toPixels(L::Frame0));
     frame0->hide();
 
-    m_setDefaults = new QPushButton(QStringLiteral("Set Default Values"), this);
+    m_setDefaults = new QPushButton(QStringLiteral("Set Default Values"), m_page);
     m_setDefaults->setObjectName(QStringLiteral("Command1"));
     m_setDefaults->setGeometry(toPixels(L::Command1));
     connect(m_setDefaults, &QPushButton::clicked, this, &FrmDynam::setDefaultValues);
 
-    m_save = new QPushButton(QStringLiteral("Save EDS File"), this);
+    m_save = new QPushButton(QStringLiteral("Save EDS File"), m_page);
     m_save->setObjectName(QStringLiteral("Command3"));
     m_save->setGeometry(toPixels(L::Command3));
     connect(m_save, &QPushButton::clicked, this, &FrmDynam::saveEds);
 
     // The button is two lines high; its caption wraps there.
-    auto* exit = new QPushButton(QStringLiteral("Exit Parameter\nSetting"), this);
+    auto* exit = new QPushButton(QStringLiteral("Exit Parameter\nSetting"), m_page);
     exit->setToolTip(QStringLiteral("Exit Parameter Setting"));
     exit->setObjectName(QStringLiteral("Command2"));
     exit->setGeometry(toPixels(L::Command2));
@@ -124,11 +167,11 @@ void FrmDynam::buildControls()
     m_save->setEnabled(m_editor.canEdit());
 }
 
-void FrmDynam::buildRows()
+void FrmDynam::buildFrames()
 {
     namespace L = editor_layout;
     for (const EditorSlot& slot : m_editor.slots()) {
-        auto* frame = new QFrame(this);
+        auto* frame = new QFrame(m_page);
         frame->setObjectName(toQString(slot.frameName));
         frame->setFrameShape(QFrame::NoFrame);
         frame->setGeometry(toPixels(L::SlotFrame));
@@ -136,14 +179,22 @@ void FrmDynam::buildRows()
         frame->raise();
         m_frames.push_back(frame);
     }
+    m_rows.resize(static_cast<std::size_t>(m_editor.rowCount()));
+}
+
+void FrmDynam::buildRowsOf(int slot)
+{
+    namespace L = editor_layout;
     const auto place = [this](QWidget* w, const L::RowColumn& column, int height) {
         w->resize(toPixelsX(column.width), height);
     };
+    QFrame* frame = m_frames[static_cast<std::size_t>(slot - 1)];
     for (int k = 1; k <= m_editor.rowCount(); ++k) {
         const ParameterRow& row = m_editor.row(k);
-        QFrame* frame = m_frames[static_cast<std::size_t>(row.slot - 1)];
+        RowWidgets& w = m_rows[static_cast<std::size_t>(k - 1)];
+        if (row.slot != slot || w.label)
+            continue;
         const QString index = QString::number(k);
-        RowWidgets w;
         w.label = new QLabel(toQString(row.label), frame);
         w.label->setObjectName(QStringLiteral("Label0_") + index);
         place(w.label, L::Label0, toPixelsY(L::Label0.height));
@@ -161,9 +212,16 @@ void FrmDynam::buildRows()
         place(w.minimum, L::Text2, toPixelsY(L::Text2.height));
         w.maximum = makeBox(frame, QStringLiteral("Text3_") + index, QString());
         place(w.maximum, L::Text3, toPixelsY(L::Text3.height));
-        m_rows.push_back(w);
         connectRow(k);
+        renderRow(k);
+        w.label->show();
+        w.name->show();
+        w.value->show();
+        w.defaultValue->show();
+        w.minimum->show();
+        w.maximum->show();
     }
+    renderRowPositions(slot);
 }
 
 void FrmDynam::connectRow(int k)
@@ -246,6 +304,8 @@ void FrmDynam::renderRow(int k)
 {
     const ParameterRow& row = m_editor.row(k);
     RowWidgets& w = m_rows[static_cast<std::size_t>(k - 1)];
+    if (!w.label)
+        return; // built, and shown as it stands then, when its slot is first shown
     m_rendering = true;
     // Long texts show from their start.
     const auto show = [](QLineEdit* box, const std::string& text) {
@@ -272,8 +332,10 @@ void FrmDynam::renderRow(int k)
 
 void FrmDynam::renderFrames()
 {
-    m_rendering = true;
     const int selected = m_editor.selectedSlot();
+    if (selected >= 1)
+        buildRowsOf(selected);
+    m_rendering = true;
     if (selected >= 1)
         m_tabStrip->setCurrentIndex(selected - 1);
     for (std::size_t i = 0; i < m_frames.size(); ++i)
@@ -300,6 +362,8 @@ void FrmDynam::renderRowPositions(int slot)
             continue;
         const int y = toPixelsY(m_editor.rowTop(k));
         const RowWidgets& w = m_rows[static_cast<std::size_t>(k - 1)];
+        if (!w.label)
+            continue;
         w.label->move(toPixelsX(L::Label0.left), y);
         w.name->move(toPixelsX(L::Text0.left), y);
         w.value->move(toPixelsX(L::Combo0.left), y);

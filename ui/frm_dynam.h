@@ -66,8 +66,12 @@ private:
     [[nodiscard]] QRect toPixels(const editor_layout::TwipRect& r) const;
     QLineEdit* makeBox(QWidget* parent, const QString& name, const QString& text);
     void buildControls();
-    void buildRows();
+    void buildFrames();
+    // Builds the rows of `slot` the first time it is shown: opening the editor then costs one
+    // tab's rows, not all of them.
+    void buildRowsOf(int slot);
     void connectRow(int k);
+    void fitToScreen();
 
     void setDefaultValues();
     void saveEds();
@@ -86,12 +90,13 @@ private:
     Dialogs& m_dialogs;
     ParameterEditor m_editor;
 
+    QWidget* m_page = nullptr; // the controls, at their positions, inside a scroll area
     QTabWidget* m_tabStrip = nullptr;
     QScrollBar* m_scrollBar = nullptr;
     QPushButton* m_setDefaults = nullptr;
     QPushButton* m_save = nullptr;
     std::vector<QFrame*> m_frames;  // index 0 is slot 1
-    std::vector<RowWidgets> m_rows; // index 0 is row 1
+    std::vector<RowWidgets> m_rows; // index 0 is row 1; empty until its slot is first shown
     bool m_rendering = false;       // programmatic changes are no user input
 };
 

@@ -22,7 +22,10 @@
 #include <QProgressBar>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QScreen>
+#include <QScrollArea>
 #include <QSettings>
+#include <QStyle>
 #include <QTableWidget>
 #include <QTimer>
 #include <QVBoxLayout>
@@ -143,10 +146,17 @@ MapListWindow* MainWindow::mapListWindow() const
 
 void MainWindow::buildControls()
 {
-    auto* central = new QWidget(this);
+    // The controls stand in a scroll area: on a screen smaller than the window (a laptop, a
+    // large scale factor) the window is made to fit and the rest is scrolled to.
+    m_scrollArea = new QScrollArea(this);
+    m_scrollArea->setObjectName(QStringLiteral("EDS_scroll"));
+    m_scrollArea->setFrameShape(QFrame::NoFrame);
+    m_scrollArea->setWidgetResizable(true);
+    setCentralWidget(m_scrollArea);
+    auto* central = new QWidget(m_scrollArea);
     central->setObjectName(QStringLiteral("EDS_client"));
     setBackground(central, fromColourRef(WindowBackColour));
-    setCentralWidget(central);
+    m_scrollArea->setWidget(central);
 
     // The top: logo, program box and the hint box.
     auto* logo = new QLabel(central);
@@ -322,9 +332,14 @@ void MainWindow::buildControls()
         right->addWidget(button(name, QLatin1String(caption), central));
     }
     for (const char* name : {"Command15", "Command16"}) {
-        central->findChild<QPushButton*>(QLatin1String(name))
-            ->setStyleSheet(QStringLiteral("QPushButton { background-color: rgb(0, 255, 0); }"
-                                           "QPushButton:disabled { color: gray; }"));
+        auto* parameterButton = central->findChild<QPushButton*>(QLatin1String(name));
+        parameterButton->setStyleSheet(
+            QStringLiteral("QPushButton { background-color: rgb(0, 255, 0); }"
+                           "QPushButton:disabled { color: gray; }"));
+        // CANopen shows them later; the window keeps their room, so it needs no new size then.
+        QSizePolicy policy = parameterButton->sizePolicy();
+        policy.setRetainSizeWhenHidden(true);
+        parameterButton->setSizePolicy(policy);
     }
     central->findChild<QPushButton*>(QStringLiteral("Command13"))->hide();
     right->addStretch(1);
@@ -831,6 +846,32 @@ void storeRecentProjects(const QStringList& paths)
     settings.setValue(QLatin1String(RecentProjectsKey), paths);
 }
 
+void MainWindow::fitToScreen()
+{
+    const QScreen* shownOn = screen();
+    if (!shownOn) {
+        return;
+    }
+    // The whole window with every control at its natural size, unless the screen is smaller:
+    // then as much as the screen's free area holds, less room for the title bar and borders.
+    QWidget* controls = m_scrollArea->widget();
+    // The sizes count only once the style has seen every control.
+    ensurePolished();
+    controls->ensurePolished();
+    QSize natural = controls->sizeHint().expandedTo(controls->minimumSizeHint()) +
+                    QSize(0, menuBar()->sizeHint().height());
+    const QSize room = shownOn->availableGeometry().size() - FrameAllowance;
+    // A scroll bar in one direction takes room from the other.
+    const int bar = style()->pixelMetric(QStyle::PM_ScrollBarExtent);
+    if (natural.width() > room.width()) {
+        natural.rheight() += bar;
+    }
+    if (natural.height() > room.height()) {
+        natural.rwidth() += bar;
+    }
+    resize(natural.boundedTo(room));
+}
+
 std::unique_ptr<MainWindow> startMainWindow(Session& session, Dialogs& dialogs, System& system)
 {
     if (!startUp(session, dialogs)) {
@@ -844,6 +885,7 @@ std::unique_ptr<MainWindow> startMainWindow(Session& session, Dialogs& dialogs, 
         QApplication::setWindowIcon(QIcon(icon));
         window->setWindowIcon(QIcon(icon));
     }
+    window->fitToScreen();
     window->show();
     return window;
 }

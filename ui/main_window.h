@@ -8,6 +8,7 @@
 #include <QHash>
 #include <QMainWindow>
 #include <QPointer>
+#include <QSize>
 #include <QString>
 #include <QStringList>
 
@@ -21,6 +22,7 @@ class QPlainTextEdit;
 class QProgressBar;
 class QPushButton;
 class QRadioButton;
+class QScrollArea;
 class QTableWidget;
 class QTimer;
 
@@ -63,6 +65,13 @@ public:
     // screenshot is taken without anybody at the screen).
     void setRemembersProjects(bool on) { m_remembersProjects = on; }
 
+    // Sizes the window to show every control, or, on a smaller screen, to fill the screen's free
+    // area with the controls scrolling inside.
+    void fitToScreen();
+
+    // What a window manager's title bar and borders take around a window, at most.
+    static constexpr QSize FrameAllowance{16, 48};
+
 Q_SIGNALS:
     // The program is to end now (Exit, or a reset whose start-up failed).
     void programEnded(int exitCode);
@@ -99,6 +108,7 @@ private:
     Dialogs& m_dialogs;
     System& m_system;
 
+    QScrollArea* m_scrollArea = nullptr;
     QHash<QString, QObject*> m_controls; // by control name
     std::vector<std::string> m_shownCatalogue;
 

@@ -186,6 +186,7 @@ QColor colourAt(const QByteArray& bytes, qsizetype at)
 struct FontSpec
 {
     int height = 0;
+    int width = 0; // average character width; 0: the font's own
     int escapement = 0;
     int weight = 0;
     bool italic = false;
@@ -541,6 +542,7 @@ private:
     {
         FontSpec font;
         font.height = s16(p);
+        font.width = s16(p + 2);
         font.escapement = s16(p + 4);
         font.weight = s16(p + 8);
         font.italic = (m_bytes.at(p + 10) != 0);
@@ -605,13 +607,22 @@ private:
         font.setItalic(m_font.italic);
         font.setUnderline(m_font.underline);
         font.setStrikeOut(m_font.strikeOut);
-        if (scaleY > 0 && std::abs(scaleX / scaleY - 1.0) > 0.02) {
+        // A width in the font record asks for that average character width, whichever font
+        // stands in for the one named: the text then takes the room its author gave it. Without
+        // one, the font keeps its proportions, stretched only where the picture is.
+        double widthScale = 1;
+        if (m_font.width != 0) {
+            const double average = QFontMetricsF(font).averageCharWidth();
+            if (average > 0) {
+                widthScale = std::clamp(std::abs(m_font.width) * scaleX / average, 0.05, 20.0);
+            }
+        } else if (scaleY > 0 && std::abs(scaleX / scaleY - 1.0) > 0.02) {
             const double stretch = std::clamp(100 * scaleX / scaleY, 1.0, 4000.0);
             font.setStretch(static_cast<int>(std::lround(stretch)));
         }
 
         const QFontMetricsF metrics(font);
-        const double width = metrics.horizontalAdvance(text);
+        const double width = metrics.horizontalAdvance(text) * widthScale;
         double dx = 0;
         if ((m_textAlign & 0x06) == 0x06) {
             dx = -width / 2; // centred
@@ -637,7 +648,8 @@ private:
         }
         m_painter.setFont(font);
         m_painter.setPen(m_textColour);
-        m_painter.drawText(QPointF(dx, dy), text);
+        m_painter.scale(widthScale, 1);
+        m_painter.drawText(QPointF(dx / widthScale, dy), text);
         m_painter.restore();
     }
 

@@ -99,8 +99,11 @@ class Metafile:
         self._create("brush", META_CREATEBRUSHINDIRECT, words(0) + colorref(color) + words(0))
 
     def font(self, height: int, bold: bool = False, face: str = "Arial") -> None:
-        # LOGFONT: negative height = character height; ANSI charset, variable pitch, swiss.
-        params = words(-height, 0, 0, 0, 700 if bold else 400)
+        # LOGFONT: negative height = character height; the width is Arial's average character
+        # width, so that a player with another sans-serif font lays the text out as wide as
+        # Arial would; ANSI charset, variable pitch, swiss.
+        width = round(height * (0.48 if bold else 0.44))
+        params = words(-height, width, 0, 0, 700 if bold else 400)
         params += bytes([0, 0, 0, 0, 0, 0, 0, 0x22])
         params += face.encode("latin-1").ljust(32, b"\0")
         self._create("font", META_CREATEFONTINDIRECT, params)

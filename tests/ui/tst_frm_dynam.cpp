@@ -67,6 +67,16 @@ private Q_SLOTS:
         QCOMPARE(tabs->count(), 3);
         QCOMPARE(tabs->tabText(0) + '|' + tabs->tabText(2),
                  QStringLiteral("HB612 - Slot 1|KA224 - Slot 3"));
+        // Only the selected slot's frame shows; its rows fit, so no scroll bar. A slot's rows
+        // are made when its tab first shows.
+        QVERIFY(window.findChild<QFrame*>("Frame1")->isVisible());
+        QVERIFY(!window.findChild<QFrame*>("Frame2")->isVisible());
+        QVERIFY(!window.findChild<QScrollBar*>("VScroll1")->isVisible());
+        QCOMPARE(window.findChild<QFrame*>("Frame2")->findChildren<QComboBox*>().size(), 0);
+        tabs->setCurrentIndex(1);
+        QVERIFY(!window.findChild<QFrame*>("Frame1")->isVisible());
+        QVERIFY(window.findChild<QFrame*>("Frame2")->isVisible());
+        QCOMPARE(window.findChild<QFrame*>("Frame2")->findChildren<QComboBox*>().size(), 3);
         QStringList shown;
         for (const char* name : {"Text6", "Command3", "Label0_4", "Text0_4", "Text2_4", "Text3_4"})
             shown << window.findChild<QWidget*>(name)->property("text").toString();
@@ -74,15 +84,6 @@ private Q_SLOTS:
                                      "Parameter KD236 Offset", "-10", "10"}));
         QVERIFY(window.findChild<QComboBox*>("Combo0_4")->isEditable());
         QCOMPARE(window.findChild<QComboBox*>("Combo0_4")->currentText(), QString());
-        QCOMPARE(window.findChild<QFrame*>("Frame2")->findChildren<QComboBox*>().size(), 3);
-
-        // Only the selected slot's frame shows; its rows fit, so no scroll bar.
-        QVERIFY(window.findChild<QFrame*>("Frame1")->isVisible());
-        QVERIFY(!window.findChild<QFrame*>("Frame2")->isVisible());
-        QVERIFY(!window.findChild<QScrollBar*>("VScroll1")->isVisible());
-        tabs->setCurrentIndex(1);
-        QVERIFY(!window.findChild<QFrame*>("Frame1")->isVisible());
-        QVERIFY(window.findChild<QFrame*>("Frame2")->isVisible());
 
         // The defaults fill the Value and Default Value boxes and the choice lists.
         s.dialogs.thenAnswer(true);
@@ -131,6 +132,7 @@ private Q_SLOTS:
             const ModuleInfo& m = session.ClusterSlots[static_cast<std::size_t>(slot - 1)];
             const QString model = QString::fromStdString(modelNameOf(m.ResourceFile));
             QCOMPARE(tabs->tabText(slot - 1), model + QStringLiteral(" - Slot %1").arg(slot));
+            tabs->setCurrentIndex(slot - 1);
             auto* frame = window.findChild<QFrame*>(QStringLiteral("Frame%1").arg(slot));
             QCOMPARE(frame->findChildren<QComboBox*>().size(), m.ParameterCount);
             for (int j = 1; j <= m.ParameterCount; ++j, ++k) {
