@@ -246,7 +246,9 @@ private Q_SLOTS:
         QCOMPARE(window.editor().row(2).record.ValueNumber, 5);
         typeInto(delay, QStringLiteral("16#1F"));
         QCOMPARE(window.editor().row(2).record.ValueNumber, 31);
+        window.findChild<QTabWidget*>("TabStrip1")->setCurrentIndex(1); // KD236's rows
         auto* offset = window.findChild<QComboBox*>("Combo0_4");
+        QVERIFY(offset);
         typeInto(offset, QStringLiteral("7"));
         QCOMPARE(s.dialogs.notices.size(), std::size_t{1});
 
