@@ -109,73 +109,48 @@ TEST_F(SampleCluster, RandomEditingKeepsEveryViewOfTheClusterInStep)
     std::mt19937 rng(20261205);
     auto pick = [&rng](int n) { return std::uniform_int_distribution<int>(0, n - 1)(rng); };
     const std::string project = station.dir() + "/Projects/random.edp";
+    // Weighted towards filling the cluster and clearing in it, so that most steps start from
+    // several modules, often with gaps; "S" saves the project, loaded by "L" some steps later.
+    const std::string clicks = "pppppssssssaaaaaaaaiiixxxxxXggnSL";
 
     for (int run = 0; run < 150; ++run) {
         std::filesystem::remove(project);
         int savedGaps = 0;
-        ASSERT_TRUE(startUp(s, dialogs));
-        openNew(pick(2) == 0 ? FieldbusProtocol::DeviceNet : FieldbusProtocol::CanOpen);
-        std::string trail = "adds ";
-        for (int k = pick(8); k > 0; --k) {
-            const int row = pick(SampleCatalogueSize);
-            trail += std::to_string(row) + " ";
-            add(row);
-        }
-        trail += "then ";
+        restart();
+        std::string trail = pick(2) == 0 ? "D" : "C";
+        for (int k = pick(8); k > 0; --k)
+            trail += " +" + std::to_string(pick(SampleCatalogueSize));
+        play(trail);
         for (int step = 0; step < 40; ++step) {
-            // Weighted towards filling the cluster and clearing in it, so that most steps start
-            // from several modules, often with gaps.
-            const int op = pick(32);
-            // Only what the user can click: a command whose button is off is not run.
-            const auto on = [this](const char* button) { return s.view.isEnabled(button); };
-            trail += std::to_string(op) + " ";
+            const char click = clicks[static_cast<std::size_t>(pick(33))];
+            std::string next(1, click);
+            if (click == 'p' || click == 's')
+                next += std::to_string(pick(click == 'p' ? SampleCatalogueSize : 8));
+            trail += " " + next;
             int gapsBefore = gapCount();
-            const bool clearing = op >= 22 && op <= 26;
-            bool dropsRefill = false;
-            if (op <= 4) {
-                SelectCatalogueEntry(s, dialogs, pick(SampleCatalogueSize));
-            } else if (op <= 10) {
-                SelectSlot(s, pick(8));
-            } else if (op <= 18) {
-                if (on("Command7"))
-                    AddModule(s, dialogs);
-            } else if (op <= 21) {
-                if (on("Command11"))
-                    InsertBeforeSelected(s, dialogs);
-            } else if (clearing) {
-                if (on("Command8"))
-                    ClearSelected(s);
-            } else if (op == 27) {
-                dropsRefill = on("Command6");
-                if (dropsRefill)
-                    ClearAll(s);
-            } else if (op <= 29) {
-                dropsRefill = on("Command10");
-                if (dropsRefill)
-                    RemoveGaps(s);
-            } else if (op == 30) {
-                dropsRefill = true;
-                NewConfiguration(s, dialogs);
-            } else if (pick(2) == 0) {
-                // Saved now, loaded some steps later over another cluster.
+            // Clear all and Remove gaps give up a pending refill when their button is on.
+            bool dropsRefill = click == 'n' || (click == 'X' && s.view.isEnabled("Command6")) ||
+                               (click == 'g' && s.view.isEnabled("Command10"));
+            if (click == 'S') {
                 test::TempStation::writeFile(project, writeProjectText(s.ClusterSlots));
                 savedGaps = gapCount();
-            } else if (std::filesystem::exists(project)) {
+            } else if (click == 'L' && std::filesystem::exists(project)) {
                 dropsRefill = true;
                 dialogs.thenChooseFile(project);
                 LoadConfiguration(s, dialogs);
                 gapsBefore = savedGaps; // a file saved with a gap brings it back
+            } else if (click != 'L') {
+                play(next);
             }
-            // A refill waits only for the gap Clear selected just made.
-            ASSERT_FALSE(dropsRefill && s.SelectedSlotEmpty) << "after operations " << trail;
-            // Only Clear selected of a module before the last one makes a gap.
-            ASSERT_LE(gapCount(), gapsBefore + (clearing ? 1 : 0))
-                << "run " << run << " after operations " << trail;
-            const std::string wrong = inconsistencies();
-            ASSERT_EQ(wrong, "") << "run " << run << " after operations " << trail;
+            const std::string where = "run " + std::to_string(run) + " after " + trail;
+            // A refill waits only for the gap Clear selected just made, and only Clear selected
+            // of a module before the last one makes a gap.
+            ASSERT_FALSE(dropsRefill && s.SelectedSlotEmpty) << where;
+            ASSERT_LE(gapCount(), gapsBefore + (click == 'x' ? 1 : 0)) << where;
+            ASSERT_EQ(inconsistencies(), "") << where;
         }
+        EXPECT_TRUE(dialogs.unexpected.empty()) << trail;
     }
-    EXPECT_TRUE(dialogs.unexpected.empty());
 }
 
 } // namespace

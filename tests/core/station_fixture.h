@@ -72,29 +72,36 @@ protected:
         AddModule(s, dialogs);
     }
 
-    // Clicks through `script`, steps separated by blanks: "D" / "C" open a new DeviceNet /
-    // CANopen configuration, "n" a new one as it stands, "+3" picks catalogue entry 3 and adds
-    // it, "p3" only picks it, "a" adds, "i" inserts before the selection, "s2" clicks position
-    // 2, "x" clears the selection, "X" clears all, "g" removes gaps, "h" asks for the grid hint.
+    // Clicks through `script` as a user does, a command whose button is off doing nothing.
+    // Steps are separated by blanks: "D" / "C" open a new DeviceNet / CANopen configuration,
+    // "n" a new one as it stands, "p3" picks catalogue entry 3, "a" adds, "+3" does both, "i"
+    // inserts before the selection, "s2" clicks position 2, "x" clears the selection, "X" clears
+    // all, "g" removes gaps, "h" asks for the grid hint.
     void play(const std::string& script)
     {
-        const std::map<char, std::function<void(int)>> clicks = {
-            {'D', [this](int) { openNew(FieldbusProtocol::DeviceNet); }},
-            {'C', [this](int) { openNew(FieldbusProtocol::CanOpen); }},
-            {'n', [this](int) { NewConfiguration(s, dialogs); }},
-            {'+', [this](int n) { add(n); }},
-            {'p', [this](int n) { SelectCatalogueEntry(s, dialogs, n); }},
-            {'a', [this](int) { AddModule(s, dialogs); }},
-            {'i', [this](int) { InsertBeforeSelected(s, dialogs); }},
-            {'s', [this](int n) { SelectSlot(s, n); }},
-            {'x', [this](int) { ClearSelected(s); }},
-            {'X', [this](int) { ClearAll(s); }},
-            {'g', [this](int) { RemoveGaps(s); }},
-            {'h', [this](int) { GridHint(s); }}};
+        const std::map<char, std::pair<const char*, std::function<void(int)>>> clicks = {
+            {'D', {"", [this](int) { openNew(FieldbusProtocol::DeviceNet); }}},
+            {'C', {"", [this](int) { openNew(FieldbusProtocol::CanOpen); }}},
+            {'n', {"", [this](int) { NewConfiguration(s, dialogs); }}},
+            {'p', {"", [this](int n) { SelectCatalogueEntry(s, dialogs, n); }}},
+            {'a', {"Command7", [this](int) { AddModule(s, dialogs); }}},
+            {'i', {"Command11", [this](int) { InsertBeforeSelected(s, dialogs); }}},
+            {'s', {"", [this](int n) { SelectSlot(s, n); }}},
+            {'x', {"Command8", [this](int) { ClearSelected(s); }}},
+            {'X', {"Command6", [this](int) { ClearAll(s); }}},
+            {'g', {"Command10", [this](int) { RemoveGaps(s); }}},
+            {'h', {"", [this](int) { GridHint(s); }}}};
         std::istringstream steps(script);
         for (std::string step; steps >> step;) {
-            ASSERT_TRUE(clicks.count(step[0])) << step;
-            clicks.at(step[0])(step.size() > 1 ? std::stoi(step.substr(1)) : 0);
+            if (step[0] == '+')
+                step = "p" + step.substr(1) + " a";
+            std::istringstream parts(step);
+            for (std::string part; parts >> part;) {
+                ASSERT_TRUE(clicks.count(part[0])) << part;
+                const auto& [button, click] = clicks.at(part[0]);
+                if (!*button || s.view.isEnabled(button))
+                    click(part.size() > 1 ? std::stoi(part.substr(1)) : 0);
+            }
         }
     }
 

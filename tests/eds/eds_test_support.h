@@ -70,20 +70,6 @@ inline EdsBuildResult buildText(Session& session, FieldbusProtocol protocol,
     return result;
 }
 
-// The value of `key` in the object whose header line is `header` ("" when there is none).
-inline std::string valueIn(const std::string& text, const std::string& header,
-                           const std::string& key)
-{
-    bool inside = false;
-    for (const std::string& line : splitLines(text)) {
-        if (!line.empty() && line[0] == '[')
-            inside = line == header;
-        else if (inside && line.starts_with(key + "="))
-            return line.substr(key.size() + 1);
-    }
-    return {};
-}
-
 // A fresh, empty directory for one test's output files.
 inline std::filesystem::path freshOutputDir(const std::string& name)
 {
