@@ -15,6 +15,7 @@
 #include "iomap/eds_export.h"
 #include "params/parameter_table.h"
 #include "tests/core/station_fixture.h"
+#include "tests/fakes/golden.h"
 #include "tests/fakes/scoped_env.h"
 #include "tests/fakes/temp_station.h"
 
@@ -130,24 +131,45 @@ TEST(CliIomap, WorkedExampleFromNamesModelNamesAndAProjectFile)
               readFileBytes(StationDir + "/iomap_canopen.txt"));
 }
 
-// Each command line's exit status and what it says: on standard error with nothing on standard
-// output when it fails, on standard output when it succeeds. Lines run in the worked example's
-// station (S), the program's own (P) or an empty scratch directory (D), whose path "@" stands for.
-TEST(Cli, EachCommandLineHasItsStatusAndMessage)
+// A scratch directory, "@" in command lines, holding a CANopen EDS of the head, KD236 and
+// KA224 (st.eds), a copy with a line of junk in front (broken.eds), a project with a number out
+// of range (broken.edp), an empty one, an older EDS, and a settings file of two modules with a
+// Latin-1 name in a station of its own.
+class CliScratch : public ::testing::Test
 {
+protected:
+    void SetUp() override
+    {
+        ASSERT_EQ(
+            run(words("generate --protocol canopen --module KD236 KA224 --output @/st.eds", d),
+                SampleDir)
+                .status,
+            0);
+        eds = readFileBytes(d + "/st.eds").value();
+        TempStation::writeFile(d + "/broken.eds", "junk\r\n" + eds);
+        std::string project = readFileBytes(ExampleProject).value();
+        TempStation::writeFile(d + "/broken.edp",
+                               project.replace(project.find(" 16 "), 4, " 99999 "));
+        TempStation::writeFile(d + "/empty.edp", "");
+        TempStation::writeFile(d + "/old.eds", "an older EDS");
+        catalogue.writeIni("[Projectpath]\r\n\r\n[Resourcepath]\r\n\r\n[EDSFilepath]\r\n\r\n"
+                           "[Modules]\r\nK310-KD108  8 DI\r\nK310-KA108 \xB5"
+                           "A inputs\r\n[ModulInfo]\r\n"
+                           "\"KD108.wmf\",1,0,0,0,\"OVN_KD108.eds\",3\r\n"
+                           "\"KA108.wmf\",0,0,16,0,\"OVN_KA108.eds\",10\r\n[End]\r\n");
+    }
+
     TempStation scratch;
     const std::string d = scratch.dir();
-    std::string broken = readFileBytes(ExampleProject).value();
-    broken.replace(broken.find(" 16 "), 4, " 99999 ");
-    TempStation::writeFile(d + "/broken.edp", broken);
-    TempStation::writeFile(d + "/empty.edp", "");
-    TempStation::writeFile(d + "/old.eds", "an older EDS");
-    ASSERT_EQ(run(words("generate --protocol canopen --module KD236 KA224 --output @/st.eds", d),
-                  SampleDir)
-                  .status,
-              0);
-    const std::string eds = readFileBytes(d + "/st.eds").value();
+    std::string eds;
+    TempStation catalogue;
+};
 
+// Each command line's exit status and what it says: on standard error with nothing on standard
+// output when it fails, on standard output when it succeeds. Lines run in the worked example's
+// station (S), the program's own (P) or the scratch directory (D).
+TEST_F(CliScratch, EachCommandLineHasItsStatusAndMessage)
+{
     const std::tuple<char, const char*, int, const char*> cases[] = {
         {'S', "", 2, "no command given"},
         {'S', "frobnicate", 2, "unknown command 'frobnicate'"},
@@ -250,32 +272,38 @@ TEST(Cli, EachCommandLineHasItsStatusAndMessage)
     EXPECT_FALSE(fs::exists(d + "/none.eds"));
 }
 
-TEST(CliCheck, GeneratedFilesAreCleanAndFindingsGoByLine)
+// The documents and tables the commands write, with the scratch directory shown as "@".
+TEST_F(CliScratch, OutputsMatchTheirGoldenFiles)
+{
+    const std::tuple<std::string, const char*, int, const char*> outputs[] = {
+        {StationDir,
+         "iomap --protocol devicenet --format json --module KD108 KD116 KD132 KD208 KA104 KA108", 0,
+         "iomap_devicenet.json"},
+        {catalogue.dir(), "catalogue --format tsv", 0, "catalogue.tsv"},
+        {catalogue.dir(), "catalogue", 0, "catalogue.txt"},
+        {SampleDir, "params show @/st.eds --format tsv", 0, "params.tsv"},
+        {SampleDir, "check @/st.eds @/broken.eds", 1, "check.txt"},
+#ifndef _WIN32 // JSON escapes the separators of a Windows path
+        {catalogue.dir(), "catalogue --format json", 0, "catalogue.json"},
+        {SampleDir, "params show @/st.eds --format json", 0, "params.json"},
+        {SampleDir, "check @/st.eds @/broken.eds @/none.eds --format=json", 2, "check.json"},
+#endif
+    };
+    for (const auto& [dir, line, status, golden] : outputs) {
+        const CliRun r = run(words(line, d), dir);
+        EXPECT_EQ(r.status, status) << line << r.err;
+        std::string out = r.out;
+        for (const std::string& temporary : {d, catalogue.dir()}) {
+            for (auto p = out.find(temporary); p != std::string::npos; p = out.find(temporary, p))
+                out.replace(p, temporary.size(), "@");
+        }
+        test::expectGolden(out, StationDir + "/" + golden);
+    }
+}
+
+TEST(CliCheck, ResourcesAreGeneratedForEveryModuleAndChecked)
 {
     TempStation dir;
-    const std::string eds = dir.dir() + "/station.eds";
-    ASSERT_EQ(
-        run(words("generate --protocol canopen --module KD236 KA224 --output " + eds), SampleDir)
-            .status,
-        0);
-    TempStation::writeFile(dir.dir() + "/broken.eds", "junk\r\n" + readFileBytes(eds).value());
-    const CliRun text = run(words("check @/station.eds @/broken.eds", dir.dir()));
-    EXPECT_EQ(text.status, 1);
-    EXPECT_EQ(text.out, at("@/station.eds: CANopen EDS, clean\n"
-                           "@/broken.eds:1: 'junk' is neither a [section], a key=value entry nor a "
-                           "comment\n@/broken.eds: CANopen EDS, 1 finding\n",
-                           dir.dir()));
-
-    const CliRun json =
-        run(words("check @/station.eds @/broken.eds @/none.eds --format=json", dir.dir()));
-    EXPECT_EQ(json.status, 2);
-    const auto files = nlohmann::json::parse(json.out)["files"];
-    ASSERT_EQ(files.size(), 3u);
-    EXPECT_EQ(files[0].value("clean", false), true);
-    EXPECT_EQ(files[1].value("format", ""), "canopen");
-    EXPECT_EQ(files[1]["findings"][0].value("line", 0), 1);
-    EXPECT_EQ(files[2].value("readable", true), false);
-
     // Every catalogue module with the head, for both protocols: a template author forgets the
     // data type of a module parameter, and the stations with that module say so.
     fs::copy_file(SampleDir + "/Quillon.ini", dir.iniPath());
@@ -300,91 +328,6 @@ TEST(CliCheck, GeneratedFilesAreCleanAndFindingsGoByLine)
     ASSERT_FALSE(report["problems"].empty());
     EXPECT_EQ(report["problems"][0].value("station", ""), "canopen HB612+KD236");
     EXPECT_GT(report["problems"][0].value("line", 0), 0);
-}
-
-TEST(CliCatalogue, ListsTheHeadAndEveryEntryInEachFormat)
-{
-    TempStation dir;
-    dir.writeIni("[Projectpath]\r\n\r\n[Resourcepath]\r\n\r\n[EDSFilepath]\r\n\r\n[Modules]\r\n"
-                 "K310-KD108  8 DI\r\nK310-KA108 \xB5"
-                 "A inputs\r\n[ModulInfo]\r\n"
-                 "\"KD108.wmf\",1,0,0,0,\"OVN_KD108.eds\",3\r\n"
-                 "\"KA108.wmf\",0,0,16,0,\"OVN_KA108.eds\",10\r\n[End]\r\n");
-    const CliRun tsv = run(words("catalogue --format tsv"), dir.dir());
-    EXPECT_EQ(tsv.status, 0) << tsv.err;
-    EXPECT_EQ(tsv.out, "entry\tmodel\tname\tdigital_inputs\tdigital_outputs\tanalog_inputs\t"
-                       "analog_outputs\tresource_file\tpicture_file\tparameters\n"
-                       "head\tHB612\t\t2\t1\t0\t0\tOVN_HB612.eds\tHB612.wmf\t11\n"
-                       "1\tKD108\tK310-KD108  8 DI\t1\t0\t0\t0\tOVN_KD108.eds\tKD108.wmf\t3\n"
-                       "2\tKA108\tK310-KA108 \xB5"
-                       "A inputs\t0\t0\t16\t0\tOVN_KA108.eds\tKA108.wmf\t10\n");
-
-    const auto json = nlohmann::json::parse(run(words("catalogue --format json"), dir.dir()).out);
-    EXPECT_EQ(json["head"].value("model", ""), "HB612");
-    EXPECT_EQ(json["head"].value("parameters", 0), 11);
-    ASSERT_EQ(json["modules"].size(), 2u);
-    const auto& second = json["modules"][1];
-    EXPECT_EQ(second.value("name", ""), "K310-KA108 \u00B5A inputs"); // Latin-1 read as such
-    EXPECT_EQ(second.value("analog_inputs", 0), 16);
-    EXPECT_EQ(second.value("entry", 0), 2);
-
-    const CliRun text = run(words("catalogue"), dir.dir());
-    EXPECT_EQ(text.out.substr(0, text.out.find('\n')),
-              "Entry  Model  Name                  DI  DO  AI  AO  Resource file  Picture file  "
-              "Parameters");
-}
-
-TEST(CliJson, DocumentsCarryWhatTheTablesShow)
-{
-    // The I/O map: cell for cell the grid of the tab-separated form.
-    const auto map = nlohmann::json::parse(
-        run(withModules(words("iomap --protocol devicenet --format json"), ExampleModules)).out);
-    std::vector<std::vector<std::string>> grid;
-    std::istringstream lines(DeviceNetExample);
-    for (std::string line; std::getline(lines, line);) {
-        std::istringstream cells(line + "\t");
-        grid.emplace_back();
-        for (std::string cell; std::getline(cells, cell, '\t');)
-            grid.back().push_back(cell);
-    }
-    ASSERT_EQ(grid.size(), 10u);
-    EXPECT_EQ(map.value("protocol", ""), "devicenet");
-    EXPECT_EQ(map["columns"], grid[0]);
-    EXPECT_EQ(map.value("diagnosis", ""), grid[9][2]);
-    const char* kinds[] = {"digital_inputs", "digital_outputs", "analog_inputs", "analog_outputs"};
-    for (std::size_t row = 1; row <= 8; ++row) {
-        const auto& slot = map["slots"][row - 1];
-        EXPECT_EQ(slot.value("slot", 0u), row);
-        EXPECT_EQ(slot.value("module", "?"), grid[row][1]);
-        for (std::size_t k = 0; k < 4; ++k)
-            EXPECT_EQ(slot.value(kinds[k], "?"), grid[row][k + 2]) << row << " " << kinds[k];
-    }
-
-    // The parameters: the tab-separated form has a header, the document the same values.
-    TempStation dir;
-    const std::string eds = dir.dir() + "/station.eds";
-    ASSERT_EQ(
-        run(words("generate --protocol canopen --module KD236 KA224 --output " + eds), SampleDir)
-            .status,
-        0);
-    const std::string tsv = run({"params", "show", eds, "--format", "tsv"}, SampleDir).out;
-    ASSERT_EQ(tsv.rfind(ParameterTsvHeader, 0), 0u) << tsv;
-    const auto params =
-        nlohmann::json::parse(run({"params", "show", eds, "--format", "json"}, SampleDir).out);
-    std::string fromJson = ParameterTsvHeader;
-    for (const auto& slot : params["slots"]) {
-        for (const auto& p : slot["parameters"]) {
-            std::string choices;
-            for (const auto& c : p["choices"])
-                choices += (choices.empty() ? "" : "|") + c["text"].get<std::string>();
-            fromJson += slot["slot"].dump() + "\t" + p["parameter"].dump() + "\t" +
-                        p["name"].get<std::string>() + "\t" + p["value"].get<std::string>() + "\t" +
-                        p["default"].get<std::string>() + "\t" + p["minimum"].dump() + "\t" +
-                        p["maximum"].dump() + "\t" + choices + "\n";
-        }
-    }
-    EXPECT_EQ(fromJson, tsv);
-    EXPECT_EQ(params["slots"][2]["parameters"][0].value("value_number", 0), 2); // KA224 4..20 mA
 }
 
 #ifndef _WIN32
@@ -490,27 +433,17 @@ struct WorkingDirectory
     fs::path previous;
 };
 
-TEST(CliParams, ValuesAreNumbersOrChoicesAndFilesNameThemselvesInFull)
+TEST_F(CliScratch, ParamsTakeNumbersOrChoicesAndFilesNameThemselvesInFull)
 {
-    TempStation dir;
-    const WorkingDirectory cwd(dir.dir());
-    ASSERT_EQ(
-        run(words("generate --protocol canopen --module KD236 KA224 --output st.eds"), SampleDir)
-            .status,
-        0);
-    EXPECT_EQ(fileNameLine(readFileBytes("st.eds").value()),
-              "FileName=" + (fs::current_path() / "st.eds").string());
+    const WorkingDirectory cwd(d);
+    EXPECT_EQ(fileNameLine(eds), "FileName=" + (fs::current_path() / "st.eds").string());
     const CliRun taken = run(words("params set st.eds --value 1.3=16#1F 1.9=&H5 2.3=-0 --output "
                                    "./out.eds"),
                              SampleDir);
     ASSERT_EQ(taken.status, 0) << taken.err;
     ASSERT_EQ(run({"params", "set", "out.eds", "--value", "2.1=15 ms"}, SampleDir).status, 0);
-    const std::string shown = run(words("params show out.eds --format tsv"), SampleDir).out;
-    for (const char* row : {"\n1\t3\tParameter HB612 Watchdog Time\t31\t",
-                            "\n1\t9\tParameter HB612 I/O Cycle Time\t5\t",
-                            "\n2\t1\tParameter KD236 Input Delay Ch1-8\t15 ms\t",
-                            "\n2\t3\tParameter KD236 Inversion Ch1-8\t0\t"})
-        EXPECT_NE(shown.find(row), std::string::npos) << row << "\n" << shown;
+    test::expectGolden(run(words("params show out.eds --format tsv"), SampleDir).out,
+                       StationDir + "/params_set.tsv");
     EXPECT_EQ(fileNameLine(readFileBytes("out.eds").value()),
               "FileName=" + (fs::current_path() / "out.eds").string());
 }
