@@ -1,5 +1,7 @@
 #pragma once
 
+#include <algorithm>
+#include <cctype>
 #include <filesystem>
 #include <initializer_list>
 #include <string>
@@ -68,6 +70,30 @@ inline EdsBuildResult buildText(Session& session, FieldbusProtocol protocol,
             ADD_FAILURE() << formatReport(report, session.gstrResourcePath);
     }
     return result;
+}
+
+// DeviceNet parameters numbered 1.. without gaps, each EnumN after its ParamN and before the next
+// parameter, an order checkEds does not ask for: the lines out of order.
+inline std::vector<std::string> numberingProblems(const std::string& text)
+{
+    std::vector<std::string> problems;
+    int last = 0;
+    for (const std::string& raw : splitLines(text)) {
+        const std::string line = raw.substr(std::min(raw.size(), raw.find_first_not_of(" \t")));
+        const auto number = [&line](std::size_t at) {
+            return line.size() > at && std::isdigit(static_cast<unsigned char>(line[at]))
+                       ? std::stoi(line.substr(at))
+                       : -1;
+        };
+        if (line.starts_with("Param") && number(5) >= 0) {
+            if (number(5) != last + 1)
+                problems.push_back(line);
+            last = number(5);
+        } else if (line.starts_with("Enum") && number(4) >= 0 && number(4) != last) {
+            problems.push_back(line);
+        }
+    }
+    return problems;
 }
 
 // A fresh, empty directory for one test's output files.
