@@ -3,52 +3,24 @@
 #include "core/cluster.h"
 #include "core/io_map_view.h"
 #include "tests/core/station_fixture.h"
+#include "tests/fakes/case_file.h"
 
 namespace quillon {
 namespace {
 
 using test::StationTest;
 
-// What the clicks in each script leave: the positions (see StationTest::layout), then the
-// notices shown, if any.
+// What the clicks of each case in tests/data/cluster/clicks.txt leave.
 TEST_F(StationTest, ClicksLeaveTheExpectedCluster)
 {
-    const std::pair<const char*, const char*> scenarios[] = {
-        {"D +0 a", "KD014 | Number of digital inputs exceeded!"}, // equal to the limit is allowed
-        {"n +3",
-         " | Number of digital inputs exceeded!"}, // without a protocol the head is too much
-        {"C +3 +1 +3 +1 +3 +1 +3 a s3 x +1",
-         "KA104 KD102 KD102 KD102 KA104 KD102 KA104 | No more free slots!"},
-        {"C +1 +1 +1 s2 x s3 a", "KD102 _ KD102* KD102"}, // a refill never overwrites
-        {"C +0 +1 +2 s1 p3 i", "KA104 KD014 KD102 KA008"},
-        {"C +0 s1 p4 i", "KD014 | Number of digital inputs exceeded!"},
-        {"C +1 +1 +1 +1 +1 +1 +1 s2 i", "KD102 KD102 KD102 KD102 KD102 KD102 KD102 | No more free "
-                                        "slots!"},
-        {"C +4 s5 p3 i", "KD001 KA104"}, // before a free position behind the modules: appended
-        {"C p2 n s1 i", "KA008"},        // the module last picked, though the preview is empty
-        {"D +1 +2 +3 s2 x", "KD102 _+ KA104"},
-        {"D +1 +2 +3 s2 x s3 x", "KD102"}, // clearing the last module shrinks past earlier gaps
-        {"D +1 s1 x s1 x", ""},
-        {"D +2 +3 s1 X", ""},
-        {"D +1 +2 +3 +4 +1 s2 x s4 x g", "KD102 KA104 KD102"},
-        {"D +1 X g", ""},
-        {"D +1 +5 +2 +3 +4 s2 x g X s4 +4", "KD001 . . .*"}, // next to the head after Clear all
-        {"C +1 +5 +2 +3 +4 s2 x g X s4 +4", "KD001 . . .*"},
-        {"D +4 +2 +1 s3 x s2 x s5 +3", "KD001 KA104 . . .*"},
-        {"C +4 +2 +1 s2 x +3 s1 x s2 s1 +3", "_* KA104 KD102 KA104"}, // only a gap still selected
-        {"D +4 +2 +1 s2 x s1", "KD001* _ KD102"},                     // is refilled
-        {"D +4 +2 +1 s2 x s2", "KD001 _ KD102"},
-        {"D +4 +2 +1 s2 x n", ". .*"},
-        {"C +4 +1 s1 x p2 s2 g", "KD102"},
-        {"C +4 +1 p2 x i", "KD001 KD102"}, // without a selection
-    };
-    for (const auto& [script, expected] : scenarios) {
+    for (const auto& [script, expected] :
+         test::readCases(QUILLON_TEST_DATA "/cluster/clicks.txt")) {
         SCOPED_TRACE(script);
         restart();
         play(script);
         std::string outcome = layout();
         for (std::size_t i = 0; i < dialogs.notices.size(); ++i)
-            outcome += (i == 0 ? " | " : "; ") + dialogs.notices[i];
+            outcome += (i > 0 ? "; " : outcome.empty() ? "| " : " | ") + dialogs.notices[i];
         EXPECT_EQ(outcome, expected);
     }
 }

@@ -5,6 +5,7 @@
 
 #include "core/item_reader.h"
 #include "eds/eds_check.h"
+#include "tests/fakes/case_file.h"
 
 namespace quillon::test {
 namespace {
@@ -74,40 +75,31 @@ TEST(CheckCanOpen, ReadsNumbersAndDataTypesAsCanOpenToolsDo)
 {
     std::string clean = withLineEnds(fixture("canopen_clean.eds"), "\n");
     clean.erase(clean.find("[4000]\n"));
-    for (const std::string& line : splitLines(fixture("canopen_numbers.txt"))) {
-        const auto arrow = line.find(" =>");
-        if (line.empty() || line[0] == '#' || arrow == std::string::npos)
-            continue;
-        std::string object = line.substr(0, arrow) + "\n";
+    for (const auto& [keys, finding] : readCases(QUILLON_TEST_DATA "/check/canopen_numbers.txt")) {
+        std::string object = keys + "\n";
         std::replace(object.begin(), object.end(), ';', '\n');
         if (object.find("AccessType") == std::string::npos && object != "ObjectType=0x2\n")
             object += "AccessType=rw\n";
-        const std::string finding = line.substr(arrow + 3, line.find("  #") - arrow - 3);
         const CheckReport report = checkEds(clean + "[4000]\nParameterName=Value\n" + object);
         ASSERT_EQ(report.findings.size(), finding.empty() ? 0u : 1u)
-            << line << formatReport(report, "");
+            << keys << formatReport(report, "");
         if (!finding.empty()) {
-            EXPECT_NE(report.findings[0].message.find(finding.substr(1)), std::string::npos)
-                << line;
+            EXPECT_NE(report.findings[0].message.find(finding), std::string::npos) << keys;
         }
     }
 }
 
 TEST(CheckEds, EditsOfTheCleanFilesGiveTheirFindings)
 {
-    for (std::string line : splitLines(fixture("edits.txt"))) {
-        if (line.empty() || line[0] == '#')
-            continue;
-        SCOPED_TRACE(line);
-        for (auto at = line.find("\\n"); at != std::string::npos; at = line.find("\\n", at))
-            line.replace(at, 2, "\r\n");
-        const auto bar = line.find(" | ");
-        const auto bar2 = line.find(" | ", bar + 3);
-        const auto arrow = line.find(" =>", bar2 + 3);
-        const std::string finding = line.substr(std::min(arrow + 4, line.size()));
+    for (auto [edit, finding] : readCases(QUILLON_TEST_DATA "/check/edits.txt")) {
+        SCOPED_TRACE(edit);
+        for (auto at = edit.find("\\n"); at != std::string::npos; at = edit.find("\\n", at))
+            edit.replace(at, 2, "\r\n");
+        const auto bar = edit.find(" | ");
+        const auto bar2 = edit.find(" | ", bar + 3);
         expectFindings(
-            checkEds(edited(fixture(line.substr(0, bar)), line.substr(bar + 3, bar2 - bar - 3),
-                            line.substr(bar2 + 3, arrow - bar2 - 3))),
+            checkEds(edited(fixture(edit.substr(0, bar)), edit.substr(bar + 3, bar2 - bar - 3),
+                            edit.substr(bar2 + 3))),
             finding.empty() ? std::vector<Expected>{}
                             : std::vector<Expected>{
                                   {std::stoi(finding), finding.substr(finding.find(": ") + 2)}});
