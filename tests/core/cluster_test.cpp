@@ -25,64 +25,23 @@ TEST_F(StationTest, ClicksLeaveTheExpectedCluster)
     }
 }
 
-const char* const AddHint = "-Add another one or press 'Save Actual Configuration' and 'Create EDS "
-                            "and Save'\r\n-to select a module in HB612-cluster, click on it";
-const char* const CatalogueHint = "With the configuration control 'Add to HB612-Cluster' you can "
-                                  "add the selected module to your configuration";
-
-// The commands switched on and off, and the hint shown, after the clicks.
-struct ControlCase
-{
-    const char* script;
-    std::vector<const char*> on;
-    std::vector<const char*> off;
-    const char* hint;
-};
-
+// The commands and hints of each case in tests/data/cluster/controls.txt.
 TEST_F(StationTest, EachOperationSetsItsCommandsAndHint)
 {
-    const ControlCase cases[] = {
-        {"D",
-         {"Command9", "Command4", "m_SaPro", "m_crsavEDS"},
-         {"Command5", "Command6", "Command2", "Command7", "Command8", "Command11"},
-         "New Configuration:\r\n-Select a K310 module and add it to HB612 - cluster. Continue.\r\n"
-         "-When finished, 'Save Actual configuration'\r\n-'Create EDS and Save'. EDS - File will "
-         "be created!"},
-        {"C s3 p2", {"Command7", "Command11"}, {}, CatalogueHint},
-        {"D s2", {"Command8"}, {"Command11"}, nullptr},
-        {"D +0 a", {"Command6"}, {}, AddHint},                   // the hint also after a refusal
-        {"C +0 +1 +2 s1 p3 i", {}, {"Command5"}, CatalogueHint}, // the hint is kept
-        {"D +1 +2 +3 s2 x", {"Command10"}, {"m_shEDS", "Command8", "Command11"}, AddHint},
-        {"D +1 +2 +3 s2 x s3 x", {}, {}, AddHint},
-        {"D +2 +3 X",
-         {},
-         {"Command6", "Command5", "Command10", "m_shEDS"},
-         "With configuration controls you can add, insert and clear modules. To select a module in "
-         "HB612-cluster, click on it. When you are ready, you can save actual configuration and "
-         "create an EDS-File!\r\n"},
-        {"D +1 +2 s1 x g",
-         {"Command6"},
-         {"Command10"},
-         "-The I/O Mapping list shows the mapping of In- and Output bytes. It is helpful, when "
-         "giving them symbolic names in SYCON.net \r\n- Note: Analogue values consist of 2 bytes "
-         "(Order: low byte/low address)  \r\n"},
-        {"h",
-         {},
-         {},
-         "This table shows the mapping of In- and Output bytes. It is helpful, when giving "
-         "bytes symbolic names in SYCON.net \r\n- Note: Analogue values consist of 2 bytes "
-         "(Order: low byte/low address)  \r\n"},
-    };
-    for (const ControlCase& c : cases) {
-        SCOPED_TRACE(c.script);
+    for (const auto& [script, expected] :
+         test::readCases(QUILLON_TEST_DATA "/cluster/controls.txt")) {
+        SCOPED_TRACE(script);
         restart();
-        play(c.script);
-        for (const char* on : c.on)
-            EXPECT_TRUE(s.view.isEnabled(on)) << on;
-        for (const char* off : c.off)
-            EXPECT_FALSE(s.view.isEnabled(off)) << off;
-        if (c.hint) {
-            EXPECT_EQ(s.view.text("Text1"), c.hint);
+        play(script);
+        const auto bar = expected.find("| ");
+        std::istringstream controls(expected.substr(0, bar));
+        for (std::string control; controls >> control;)
+            EXPECT_EQ(s.view.isEnabled(control.substr(1)), control[0] == '+') << control;
+        if (bar != std::string::npos) {
+            std::string hint = expected.substr(bar + 2);
+            for (auto at = hint.find("\\n"); at != std::string::npos; at = hint.find("\\n", at))
+                hint.replace(at, 2, "\r\n");
+            EXPECT_EQ(s.view.text("Text1"), hint);
         }
     }
 }

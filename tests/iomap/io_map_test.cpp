@@ -1,29 +1,12 @@
+#include <cstdio>
 #include <gtest/gtest.h>
+#include <sstream>
 
 #include "iomap/io_map.h"
+#include "tests/fakes/case_file.h"
 
 namespace quillon {
 namespace {
-
-ModuleInfo module(int di, int dout, int ai, int ao, const char* picture = "m.wmf")
-{
-    return ModuleInfo{picture, di, dout, ai, ao, "OVN_XXXXX.eds", 0};
-}
-
-// Head plus 1, 2 and 4 digital input bytes, 1 digital output byte, 8 and 16 analogue input bytes.
-const std::vector<ModuleInfo> Worked = {module(1, 0, 0, 0), module(2, 0, 0, 0),
-                                        module(4, 0, 0, 0), module(0, 1, 0, 0),
-                                        module(0, 0, 8, 0), module(0, 0, 16, 0)};
-// Cleared in the middle, not yet refreshed away: the record keeps its bytes.
-const std::vector<ModuleInfo> WithGap = {module(1, 0, 0, 0), module(2, 0, 0, 0, ""),
-                                         module(4, 0, 0, 0)};
-// Inputs fill PDO 1 exactly (2 + 6), outputs split (1 + 6 = 7).
-const std::vector<ModuleInfo> Splits = {module(6, 6, 0, 0), module(3, 3, 0, 0)};
-const std::vector<ModuleInfo> EndsAt7 = {module(5, 0, 0, 0), module(3, 0, 0, 0)};
-const std::vector<ModuleInfo> SpillsOne = {module(5, 0, 0, 0), module(2, 0, 0, 0)};
-const std::vector<ModuleInfo> Analogue = {module(0, 0, 0, 8), module(0, 0, 0, 4),
-                                          module(0, 0, 0, 8), module(0, 0, 0, 2)};
-const std::vector<ModuleInfo> Mixed = {module(2, 3, 4, 2), module(0, 1, 0, 0)};
 
 // The cells of the head and each module, "|" between the four kinds, then the diagnosis bytes.
 std::string numbered(FieldbusProtocol protocol, const std::vector<ModuleInfo>& modules)
@@ -43,36 +26,36 @@ std::string numbered(FieldbusProtocol protocol, const std::vector<ModuleInfo>& m
     return text + n.diagnosis.value_or("no diagnosis");
 }
 
+// The clusters of tests/data/iomap/numbering.txt.
 TEST(IoMapNumbering, NumbersEveryKindByProtocol)
 {
-    constexpr auto DN = FieldbusProtocol::DeviceNet;
-    constexpr auto CO = FieldbusProtocol::CanOpen;
-    const std::tuple<FieldbusProtocol, std::vector<ModuleInfo>, const char*> cases[] = {
-        {DN, Worked,
-         "1 ... 2|1||; 3|||; 4 ... 5|||; 6 ... 9|||; |2||; ||10 ... 17|; ||18 ... 33|; 34 ... 49"},
-        {CO, Worked,
-         "1/1-2|1/1||; 1/3|||; 1/4-5|||; 1/6-8, 2/1|||; |1/2||; ||3/1 - 3/8|; ||4/1 - 5/8|; 7/1-8, "
-         "8/1-8"},
-        {DN, WithGap, "1 ... 2|1||; 3|||; 4 ... 5|||; 6 ... 9|||; 10 ... 25"},
-        {CO, WithGap, "1/1-2|1/1||; 1/3|||; 1/4-5|||; 1/6-8, 2/1|||; 7/1-8, 8/1-8"},
-        {DN, {}, "1 ... 2|1||; 3 ... 18"},
-        {FieldbusProtocol::None, {module(1, 1, 2, 2)}, "|||; |||; no diagnosis"},
-        {CO, Splits, "1/1-2|1/1||; 1/3-8|1/2-7||; 2/1-3|1/8 & 2/1-2||; 7/1-8, 8/1-8"},
-        {CO, EndsAt7, "1/1-2|1/1||; 1/3-7|||; 1/8, 2/1-2|||; 7/1-8, 8/1-8"},
-        {CO, SpillsOne, "1/1-2|1/1||; 1/3-7|||; 1/8, 2/1|||; 7/1-8, 8/1-8"},
-        {CO, Analogue,
-         "1/1-2|1/1||; |||3/1 - 3/8; |||4/1 - 4/4; |||4/5 - 4/12; |||5/1 - 5/2; 7/1-8, 8/1-8"},
-        {DN, Mixed, "1 ... 2|1||; 3 ... 4|2 ... 4|5 ... 8|6 ... 7; |5||; 9 ... 24"},
-    };
-    for (const auto& [protocol, modules, cells] : cases)
-        EXPECT_EQ(numbered(protocol, modules), cells);
+    for (const auto& [cluster, cells] : test::readCases(QUILLON_TEST_DATA "/iomap/numbering.txt")) {
+        std::istringstream words(cluster);
+        std::string protocol;
+        words >> protocol;
+        std::vector<ModuleInfo> modules;
+        for (std::string m; words >> m;) {
+            const bool free = m.starts_with("free:");
+            int b[4] = {};
+            std::sscanf(m.c_str() + (free ? 5 : 0), "%d.%d.%d.%d", &b[0], &b[1], &b[2], &b[3]);
+            modules.push_back({free ? "" : "m.wmf", b[0], b[1], b[2], b[3], "OVN_XXXXX.eds", 0});
+        }
+        EXPECT_EQ(numbered(protocol == "devicenet" ? FieldbusProtocol::DeviceNet
+                           : protocol == "canopen" ? FieldbusProtocol::CanOpen
+                                                   : FieldbusProtocol::None,
+                           modules),
+                  cells)
+            << cluster;
+    }
 
     const auto header = [](FieldbusProtocol protocol) {
         const auto h = numberIoMap(protocol, {}, 1).header;
         return h[0] + "|" + h[1] + "|" + h[2] + "|" + h[3] + "|" + h[4] + "|" + h[5];
     };
-    EXPECT_EQ(header(DN), "Slot|Module|InByNo dig.|OutByNo dig.|InByNo ana.|OutByNo ana.");
-    EXPECT_EQ(header(CO), "Slot|Module|TPDO/Byte dig|RPDO/Byte dig|TPDO/Byte ana|RPDO/Byte ana");
+    EXPECT_EQ(header(FieldbusProtocol::DeviceNet),
+              "Slot|Module|InByNo dig.|OutByNo dig.|InByNo ana.|OutByNo ana.");
+    EXPECT_EQ(header(FieldbusProtocol::CanOpen),
+              "Slot|Module|TPDO/Byte dig|RPDO/Byte dig|TPDO/Byte ana|RPDO/Byte ana");
     EXPECT_EQ(header(FieldbusProtocol::None),
               "Slot|Module|         |         |         |         ");
 }
