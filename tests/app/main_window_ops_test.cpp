@@ -13,54 +13,35 @@ namespace {
 
 using test::StationTest;
 
-class RecordingSystem : public System
-{
-public:
-    std::string readRegistryString(const std::string& path) override
-    {
-        reads.push_back(path);
-        return {};
-    }
-    bool openInTextEditor(const std::string&, const std::string&) override { return true; }
-    std::vector<std::string> reads;
-};
+const char* const ResetQuestion = "Do you really want to reset Quillon?";
+const char* const SaveQuestion = "Do you want to save module configuration?";
 
 TEST_F(StationTest, ResetAnsweredNoChangesNothing)
 {
-    openNew(FieldbusProtocol::CanOpen);
-    add(0);
+    play("C +0");
     dialogs.thenAnswer(false);
     ASSERT_TRUE(ResetProgram(s, dialogs));
-    EXPECT_EQ(dialogs.questions,
-              (std::vector<std::string>{"Do you really want to reset Quillon?"}));
-    EXPECT_EQ(s.UsedCount, 2);
+    EXPECT_EQ(dialogs.questions, std::vector<std::string>{ResetQuestion});
+    EXPECT_EQ(layout(), "KD014");
     EXPECT_EQ(s.Protocol, FieldbusProtocol::CanOpen);
-    EXPECT_EQ(s.view.text("Text9"), "*** New Project ***");
 }
 
 TEST_F(StationTest, ResetAnsweredYesOffersToSaveThenStartsAgain)
 {
-    openNew(FieldbusProtocol::CanOpen);
-    add(0);
+    play("C +0");
     s.view.editorExists = true;
     const std::string project = station.dir() + "/Projects/reset.edp";
     dialogs.thenAnswer(true).thenAnswer(true).thenChooseFile(project);
     ASSERT_TRUE(ResetProgram(s, dialogs));
-    EXPECT_EQ(dialogs.questions, (std::vector<std::string>{"Do you really want to reset Quillon?",
-                                                           "Do you want to save module "
-                                                           "configuration?"}));
+    EXPECT_EQ(dialogs.questions, (std::vector<std::string>{ResetQuestion, SaveQuestion}));
     EXPECT_TRUE(std::filesystem::exists(project));
     EXPECT_EQ(s.view.text("Text9"), "none");
     EXPECT_EQ(s.Protocol, FieldbusProtocol::None);
     EXPECT_FALSE(s.view.editorExists);
-    EXPECT_TRUE(s.view.isEnabled("Option1"));
     EXPECT_TRUE(dialogs.done());
-}
 
-TEST_F(StationTest, ResetWithABrokenSettingsFileEndsTheProgram)
-{
-    openNew(FieldbusProtocol::DeviceNet);
-    dialogs.thenAnswer(true).thenAnswer(false);
+    // A settings file broken in the meantime ends the program.
+    dialogs.thenAnswer(true);
     station.writeIni("[Modules]\r\nnever ended\r\n");
     EXPECT_FALSE(ResetProgram(s, dialogs));
     EXPECT_EQ(dialogs.notices.back(), "Ini-File not found or Resource-Files missing!");
@@ -73,11 +54,11 @@ TEST_F(StationTest, ExitAsksOnlyWhenTheConfigurationChanged)
     EXPECT_TRUE(s.view.quitRequested);
 
     s.view.quitRequested = false;
-    openNew(FieldbusProtocol::DeviceNet);
+    play("D");
     s.view.editorVisible = true;
     dialogs.thenAnswer(false);
     ExitProgram(s, dialogs);
-    EXPECT_EQ(dialogs.questions.size(), 1u);
+    EXPECT_EQ(dialogs.questions, std::vector<std::string>{SaveQuestion});
     EXPECT_TRUE(dialogs.fileRequests.empty()); // No skips the save
     EXPECT_FALSE(s.view.editorVisible);
     EXPECT_TRUE(s.view.quitRequested);
@@ -85,7 +66,11 @@ TEST_F(StationTest, ExitAsksOnlyWhenTheConfigurationChanged)
 
 TEST_F(StationTest, ExportMenuItemIsDisabledAfterOneUseWhateverTheOutcome)
 {
-    RecordingSystem system;
+    struct NoRegistry : System
+    {
+        std::string readRegistryString(const std::string&) override { return {}; }
+        bool openInTextEditor(const std::string&, const std::string&) override { return true; }
+    } system;
     s.view.enable("m_creMapList", true);
     exportFromMenu(s, dialogs, system);
     EXPECT_EQ(dialogs.notices, (std::vector<std::string>{"No valid EDS-File to export!"}));

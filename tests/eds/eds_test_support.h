@@ -1,5 +1,7 @@
 #pragma once
 
+#include <algorithm>
+#include <cctype>
 #include <filesystem>
 #include <initializer_list>
 #include <string>
@@ -70,18 +72,28 @@ inline EdsBuildResult buildText(Session& session, FieldbusProtocol protocol,
     return result;
 }
 
-// The value of `key` in the object whose header line is `header` ("" when there is none).
-inline std::string valueIn(const std::string& text, const std::string& header,
-                           const std::string& key)
+// DeviceNet parameters numbered 1.. without gaps, each EnumN after its ParamN and before the next
+// parameter, an order checkEds does not ask for: the lines out of order.
+inline std::vector<std::string> numberingProblems(const std::string& text)
 {
-    bool inside = false;
-    for (const std::string& line : splitLines(text)) {
-        if (!line.empty() && line[0] == '[')
-            inside = line == header;
-        else if (inside && line.starts_with(key + "="))
-            return line.substr(key.size() + 1);
+    std::vector<std::string> problems;
+    int last = 0;
+    for (const std::string& raw : splitLines(text)) {
+        const std::string line = raw.substr(std::min(raw.size(), raw.find_first_not_of(" \t")));
+        const auto number = [&line](std::size_t at) {
+            return line.size() > at && std::isdigit(static_cast<unsigned char>(line[at]))
+                       ? std::stoi(line.substr(at))
+                       : -1;
+        };
+        if (line.starts_with("Param") && number(5) >= 0) {
+            if (number(5) != last + 1)
+                problems.push_back(line);
+            last = number(5);
+        } else if (line.starts_with("Enum") && number(4) >= 0 && number(4) != last) {
+            problems.push_back(line);
+        }
     }
-    return {};
+    return problems;
 }
 
 // A fresh, empty directory for one test's output files.

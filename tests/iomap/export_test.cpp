@@ -1,17 +1,15 @@
-#include <chrono>
 #include <cstdlib>
 #include <filesystem>
 #include <gtest/gtest.h>
 #include <map>
-#include <optional>
 #include <string>
-#include <thread>
 #include <vector>
 
 #include "core/file_access.h"
 #include "core/session.h"
 #include "core/system.h"
 #include "iomap/eds_export.h"
+#include "tests/fakes/scoped_env.h"
 #include "tests/fakes/scripted_dialogs.h"
 #include "tests/fakes/temp_station.h"
 
@@ -20,8 +18,8 @@ namespace {
 
 namespace fs = std::filesystem;
 
-const std::string StationResources = QUILLON_TEST_DATA "/cli/Resources/";
 const std::string Sep(1, PathSeparator);
+constexpr auto writeBytes = test::TempStation::writeFile;
 
 // A System whose registry is a map; it records what it was asked.
 struct FakeSystem : System
@@ -42,63 +40,60 @@ struct FakeSystem : System
     std::vector<std::pair<std::string, std::string>> opened;
 };
 
-// A throw-away program directory with an EDSFiles folder and a SYCON.net folder.
+// A throw-away program directory with an EDSFiles folder and a SYCON.net folder, whose path
+// the registry gives for CANopen.
 class EdsExport : public ::testing::Test
 {
 protected:
-    EdsExport() { fs::create_directory(at("sycon")); }
+    EdsExport()
+    {
+        fs::create_directory(at("sycon"));
+        system.values[CanOpenEdsPathValue] = at("sycon");
+    }
     [[nodiscard]] std::string at(const std::string& name) const
     {
         return m_station.dir() + "/" + name;
     }
+
+    // Exports `edsPath` with the question answered `yes`; returns the boxes shown.
+    test::ScriptedDialogs exportEds(const std::string& edsPath, bool yes = true,
+                                    FieldbusProtocol protocol = FieldbusProtocol::CanOpen)
+    {
+        s.programDir = "/opt/quillon";
+        s.gstrEDSFilePath = at("EDSFiles/");
+        s.Protocol = protocol;
+        s.view.setText("Text9", edsPath);
+        test::ScriptedDialogs dialogs;
+        dialogs.thenAnswer(yes);
+        ExportEds(s, dialogs, system);
+        return dialogs;
+    }
+
     test::TempStation m_station;
+    FakeSystem system;
+    Session s = [] {
+        Session session;
+        session.gstrResourcePath = QUILLON_TEST_DATA "/cli/Resources/";
+        return session;
+    }();
 };
-
-constexpr auto writeBytes = test::TempStation::writeFile;
-
-// A session whose project box names `edsPath`, with `edsDir` as its EDS directory.
-Session sessionWithEds(const std::string& edsDir, const std::string& edsPath,
-                       FieldbusProtocol protocol = FieldbusProtocol::CanOpen)
-{
-    Session s;
-    s.programDir = "/opt/quillon";
-    s.gstrResourcePath = StationResources;
-    s.gstrEDSFilePath = edsDir;
-    s.Protocol = protocol;
-    s.view.setText("Text9", edsPath);
-    return s;
-}
-
-// Exports with the question answered `yes`; returns the boxes shown.
-test::ScriptedDialogs exportWith(Session& s, System& system, bool yes = true)
-{
-    test::ScriptedDialogs dialogs;
-    dialogs.thenAnswer(yes);
-    ExportEds(s, dialogs, system);
-    return dialogs;
-}
 
 TEST_F(EdsExport, RefusalsComeInOrderAndCopyNothing)
 {
-    // No EDS yet: refused even though SYCON.net is not registered either.
+    // No EDS yet: refused before the registry is looked at.
+    system.values.clear();
     for (const char* placeholder : {"none", "*** New Project ***"}) {
-        Session s = sessionWithEds("/x/eds/", placeholder);
-        FakeSystem system;
-        const auto dialogs = exportWith(s, system);
-        EXPECT_EQ(dialogs.notices, std::vector<std::string>{"No valid EDS-File to export!"});
-        EXPECT_TRUE(dialogs.questions.empty());
+        EXPECT_EQ(exportEds(placeholder).notices, std::vector<std::string>{NoValidEdsMessage});
         EXPECT_EQ(s.ProjectName, placeholder);
     }
 
     // The registry value follows the protocol; without it, the export is refused.
     const std::string key = "HKEY_LOCAL_MACHINE\\SOFTWARE\\Hilscher GmbH\\SyCon_net\\";
     for (const auto& [protocol, value] : {std::pair{FieldbusProtocol::DeviceNet, "DnEDSPath"},
-                                          std::pair{FieldbusProtocol::CanOpen, "CoEDSPath"},
                                           std::pair{FieldbusProtocol::None, "CoEDSPath"}}) {
-        Session s = sessionWithEds("/x/eds/", "/x/eds/a.eds", protocol);
+        system.reads.clear();
         s.SyconEdsPath = "stale";
-        FakeSystem system;
-        const auto dialogs = exportWith(s, system);
+        const auto dialogs = exportEds(at("EDSFiles/a.eds"), true, protocol);
         EXPECT_EQ(system.reads, std::vector<std::string>{key + value});
         EXPECT_EQ(s.SyconEdsPath, "");
         EXPECT_EQ(dialogs.notices, std::vector<std::string>{
@@ -107,38 +102,43 @@ TEST_F(EdsExport, RefusalsComeInOrderAndCopyNothing)
     }
 
     // Declined: nothing copied, nothing more said.
-    writeBytes(at("EDSFiles/CO_a.eds"), "[File]\r\n");
-    Session s = sessionWithEds(at("EDSFiles/"), at("EDSFiles/CO_a.eds"));
-    FakeSystem system;
     system.values[CanOpenEdsPathValue] = at("sycon");
-    const auto dialogs = exportWith(s, system, false);
+    writeBytes(at("EDSFiles/CO_a.eds"), "[File]\r\n");
+    const auto dialogs = exportEds(at("EDSFiles/CO_a.eds"), false);
+    EXPECT_EQ(system.reads.back(), key + "CoEDSPath");
     EXPECT_EQ(dialogs.questions,
               std::vector<std::string>{"Do you really want to export EDS-File?"});
     EXPECT_TRUE(dialogs.notices.empty());
     EXPECT_TRUE(fs::is_empty(at("sycon")));
 }
 
-TEST_F(EdsExport, FailedCopyNamesTheFileAndReportsNoSuccess)
+TEST_F(EdsExport, CopiesTheIconThenTheEdsAndNamesTheFileThatFailed)
 {
-    FakeSystem system;
-    system.values[CanOpenEdsPathValue] = at("sycon");
+    writeBytes(at("EDSFiles/a.eds"), "[File]\r\n\x80\xff bytes\r\n");
+    auto dialogs = exportEds(at("EDSFiles/a.eds"));
+    EXPECT_EQ(dialogs.notices, std::vector<std::string>{"EDS-File .../a.eds and Icon-File...\\"
+                                                        "OVN_K310_HB612.ico exported to " +
+                                                        at("sycon")});
+    EXPECT_EQ(readFileBytes(at("sycon/a.eds")), readFileBytes(at("EDSFiles/a.eds")));
+    EXPECT_EQ(readFileBytes(at("sycon/OVN_K310_HB612.ico")),
+              readFileBytes(s.gstrResourcePath + "OVN_K310_HB612.ico"));
 
     // The EDS is gone: the icon has been copied, the EDS has not.
-    Session s = sessionWithEds(at("EDSFiles/"), at("EDSFiles/gone.eds"));
-    auto dialogs = exportWith(s, system);
+    fs::remove(at("sycon/OVN_K310_HB612.ico"));
+    dialogs = exportEds(at("EDSFiles/gone.eds"));
     ASSERT_EQ(dialogs.notices.size(), 1u);
     EXPECT_NE(dialogs.notices[0].find(at("EDSFiles/gone.eds")), std::string::npos);
     EXPECT_EQ(dialogs.notices[0].find("exported to"), std::string::npos);
     EXPECT_TRUE(fs::exists(at("sycon/OVN_K310_HB612.ico")));
 
     // The icon is missing from the resources: nothing is copied.
-    writeBytes(at("EDSFiles/a.eds"), "[File]\r\n");
-    Session noIcon = sessionWithEds(at("EDSFiles/"), at("EDSFiles/a.eds"));
-    noIcon.gstrResourcePath = at("noresources/");
-    dialogs = exportWith(noIcon, system);
+    fs::remove_all(at("sycon"));
+    fs::create_directory(at("sycon"));
+    s.gstrResourcePath = at("noresources/");
+    dialogs = exportEds(at("EDSFiles/a.eds"));
     ASSERT_EQ(dialogs.notices.size(), 1u);
     EXPECT_NE(dialogs.notices[0].find(at("noresources/OVN_K310_HB612.ico")), std::string::npos);
-    EXPECT_FALSE(fs::exists(at("sycon/a.eds")));
+    EXPECT_TRUE(fs::is_empty(at("sycon")));
 }
 
 TEST(ExportedEdsName, EdsOutsideTheEdsFolderKeepsItsOwnName)
@@ -149,17 +149,17 @@ TEST(ExportedEdsName, EdsOutsideTheEdsFolderKeepsItsOwnName)
     EXPECT_EQ(exportedEdsName("a.eds", ""), Sep + "a.eds");
 }
 
-TEST(ShowEds, HandsTheProjectBoxOverAsItStandsAndSaysWhenNoViewerStarts)
+TEST_F(EdsExport, ShowEdsHandsTheProjectBoxOverAsItStandsAndSaysWhenNoViewerStarts)
 {
     for (const bool starts : {true, false}) {
         for (const char* text : {"/x/eds/CO_a b.eds", "none"}) {
-            Session s = sessionWithEds("/x/eds/", text);
-            FakeSystem system;
             system.viewerStarts = starts;
+            system.opened.clear();
+            s.view.setText("Text9", text);
             test::ScriptedDialogs dialogs;
             ShowEds(s, dialogs, system);
             EXPECT_EQ(system.opened,
-                      (std::vector<std::pair<std::string, std::string>>{{text, "/opt/quillon"}}));
+                      (std::vector<std::pair<std::string, std::string>>{{text, s.programDir}}));
             EXPECT_EQ(s.ProjectName, text);
             EXPECT_EQ(dialogs.notices, starts ? std::vector<std::string>{}
                                               : std::vector<std::string>{NoTextViewerMessage +
@@ -169,69 +169,31 @@ TEST(ShowEds, HandsTheProjectBoxOverAsItStandsAndSaysWhenNoViewerStarts)
 }
 
 #ifndef _WIN32
-// Sets an environment variable for one test and puts the old value back.
-class ScopedEnv
-{
-public:
-    ScopedEnv(const char* name, const std::string& value) : m_name(name)
-    {
-        if (const char* old = std::getenv(name))
-            m_old = old;
-        ::setenv(name, value.c_str(), 1);
-    }
-    ~ScopedEnv() { m_old ? ::setenv(m_name, m_old->c_str(), 1) : ::unsetenv(m_name); }
+using test::ScopedEnv;
 
-private:
-    const char* m_name;
-    std::optional<std::string> m_old;
-};
-
-// The whole way: the registry file names a SYCON.net folder, and both files land there.
-TEST_F(EdsExport, CopiesTheEdsAndTheIconIntoTheRegisteredFolder)
-{
-    const std::string eds = "[File]\r\nDescText = \"x\"\r\n\x80\xff bytes\r\n";
-    writeBytes(at("EDSFiles/CO_station.eds"), eds);
-    writeBytes(at("sycon/CO_station.eds"), "an older export");
-    writeBytes(at("registry.txt"), "# SYCON.net\r\nhkey_local_machine\\software\\hilscher gmbh\\"
-                                   "sycon_net\\coedspath=" +
-                                       at("sycon") + "\r\n");
-    ScopedEnv registry("QUILLON_REGISTRY_FILE", at("registry.txt"));
-
-    Session s = sessionWithEds(at("EDSFiles/"), at("EDSFiles/CO_station.eds"));
-    const auto dialogs = exportWith(s, *makePlatformSystem());
-
-    EXPECT_EQ(dialogs.notices,
-              std::vector<std::string>{"EDS-File .../CO_station.eds and Icon-File...\\"
-                                       "OVN_K310_HB612.ico exported to " +
-                                       at("sycon")});
-    EXPECT_EQ(readFileBytes(at("sycon/CO_station.eds")), eds);
-    EXPECT_EQ(readFileBytes(at("sycon/OVN_K310_HB612.ico")),
-              readFileBytes(StationResources + "OVN_K310_HB612.ico"));
-}
-
-using PortableSystem = EdsExport;
-
-TEST_F(PortableSystem, ReadsTheRegistryFileAndStartsXdgOpen)
+TEST_F(EdsExport, PortableSystemReadsTheRegistryFileAndStartsXdgOpen)
 {
     writeBytes(at("registry.txt"), "; comment\n\n"
                                    "HKEY_LOCAL_MACHINE\\SOFTWARE\\A\\Value = first \r\n"
                                    "HKEY_LOCAL_MACHINE\\SOFTWARE\\A\\Value=second\r\n"
                                    "no equals sign here\r\n"
                                    "HKEY_LOCAL_MACHINE\\SOFTWARE\\B\\Url=http://h/?a=b");
-    const auto system = makePlatformSystem();
+    const auto platform = makePlatformSystem();
     const std::string value = "HKEY_LOCAL_MACHINE\\SOFTWARE\\A\\Value";
     {
         ScopedEnv registry("QUILLON_REGISTRY_FILE", at("registry.txt"));
-        EXPECT_EQ(system->readRegistryString(value), "first");
-        EXPECT_EQ(system->readRegistryString("hkey_local_machine\\software\\a\\value"), "first");
-        EXPECT_EQ(system->readRegistryString("HKEY_LOCAL_MACHINE\\SOFTWARE\\B\\Url"),
-                  "http://h/?a=b");
-        EXPECT_EQ(system->readRegistryString("HKEY_LOCAL_MACHINE\\SOFTWARE\\A"), "");
-        EXPECT_EQ(system->readRegistryString("no equals sign here"), "");
+        const std::pair<std::string, const char*> reads[] = {
+            {value, "first"},
+            {"hkey_local_machine\\software\\a\\value", "first"},
+            {"HKEY_LOCAL_MACHINE\\SOFTWARE\\B\\Url", "http://h/?a=b"},
+            {"HKEY_LOCAL_MACHINE\\SOFTWARE\\A", ""},
+            {"no equals sign here", ""}};
+        for (const auto& [path, expected] : reads)
+            EXPECT_EQ(platform->readRegistryString(path), expected) << path;
     }
     {
         ScopedEnv registry("QUILLON_REGISTRY_FILE", at("missing.txt"));
-        EXPECT_EQ(system->readRegistryString(value), "");
+        EXPECT_EQ(platform->readRegistryString(value), "");
     }
     // Without the variable, the file under the configuration home is read.
     fs::create_directories(at("config/quillon"));
@@ -239,7 +201,7 @@ TEST_F(PortableSystem, ReadsTheRegistryFileAndStartsXdgOpen)
     {
         ScopedEnv noFile("QUILLON_REGISTRY_FILE", "");
         ScopedEnv config("XDG_CONFIG_HOME", at("config"));
-        EXPECT_EQ(system->readRegistryString(value), "first");
+        EXPECT_EQ(platform->readRegistryString(value), "first");
     }
 
     // The viewer: xdg-open in the program directory, the text as one argument, not waited for.
@@ -251,16 +213,16 @@ TEST_F(PortableSystem, ReadsTheRegistryFileAndStartsXdgOpen)
     fs::permissions(at("bin/xdg-open"), fs::perms::owner_all);
     {
         ScopedEnv path("PATH", at("bin") + ":" + std::getenv("PATH"));
-        EXPECT_TRUE(system->openInTextEditor("/x/CO_a b.eds", at("program dir")));
+        EXPECT_TRUE(platform->openInTextEditor("/x/CO_a b.eds", at("program dir")));
         EXPECT_EQ(readFileBytes(at("seen")), at("program dir") + "|/x/CO_a b.eds|1");
         // xdg-open that finds no viewer for the file.
         writeBytes(at("bin/xdg-open"), "#!/bin/sh\nexit 3\n");
-        EXPECT_FALSE(system->openInTextEditor("/x/CO_a b.eds", at("program dir")));
+        EXPECT_FALSE(platform->openInTextEditor("/x/CO_a b.eds", at("program dir")));
     }
     // No xdg-open at all.
     ScopedEnv path("PATH", at("bin"));
     fs::remove(at("bin/xdg-open"));
-    EXPECT_FALSE(system->openInTextEditor("/x/CO_a b.eds", at("program dir")));
+    EXPECT_FALSE(platform->openInTextEditor("/x/CO_a b.eds", at("program dir")));
 }
 #endif
 

@@ -1,131 +1,63 @@
+#include <cstdio>
 #include <gtest/gtest.h>
+#include <sstream>
 
 #include "iomap/io_map.h"
+#include "tests/fakes/case_file.h"
 
 namespace quillon {
 namespace {
 
-ModuleInfo module(int di, int dout, int ai, int ao, const char* resource = "OVN_XXXXX.eds")
+// The cells of the head and each module, "|" between the four kinds, then the diagnosis bytes.
+std::string numbered(FieldbusProtocol protocol, const std::vector<ModuleInfo>& modules)
 {
-    return ModuleInfo{"m.wmf", di, dout, ai, ao, resource, 0};
-}
-
-// Head plus 1, 2 and 4 digital input bytes, 1 digital output byte, 8 and 16 analogue input bytes.
-ClusterTable workedExample()
-{
-    ClusterTable t;
-    t[0] = headRecord();
-    t[1] = module(1, 0, 0, 0);
-    t[2] = module(2, 0, 0, 0);
-    t[3] = module(4, 0, 0, 0);
-    t[4] = module(0, 1, 0, 0);
-    t[5] = module(0, 0, 8, 0);
-    t[6] = module(0, 0, 16, 0);
-    return t;
-}
-
-// The cell in grid row `row` (1..8) and grid column `column` (2..5).
-std::string cell(const IoMapCells& c, int row, int column)
-{
-    return c.bytes[static_cast<std::size_t>(row - 1)][static_cast<std::size_t>(column - 2)];
-}
-
-TEST(IoMapNumbering, WorkedExampleForBothProtocols)
-{
-    struct Cell
-    {
-        int row, column;
-        const char* deviceNet;
-        const char* canOpen;
-    };
-    const Cell cells[] = {
-        {1, 2, "1 ... 2", "1/1-2"},
-        {1, 3, "1", "1/1"},
-        {2, 2, "3", "1/3"},
-        {3, 2, "4 ... 5", "1/4-5"},
-        {4, 2, "6 ... 9", "1/6-8, 2/1"},
-        {5, 3, "2", "1/2"},
-        {6, 4, "10 ... 17", "3/1 - 3/8"},
-        {7, 4, "18 ... 33", "4/1 - 5/8"},
-        {2, 3, "", ""}, // no bytes of a kind: no cell
-    };
-    const auto dn = numberIoMap(FieldbusProtocol::DeviceNet, workedExample(), 7);
-    const auto co = numberIoMap(FieldbusProtocol::CanOpen, workedExample(), 7);
-    for (const Cell& c : cells) {
-        EXPECT_EQ(cell(dn, c.row, c.column), c.deviceNet) << c.row << "/" << c.column;
-        EXPECT_EQ(cell(co, c.row, c.column), c.canOpen) << c.row << "/" << c.column;
+    ClusterTable slots;
+    slots[0] = headRecord();
+    std::copy(modules.begin(), modules.end(), slots.begin() + 1);
+    const IoMapCells n = numberIoMap(protocol, slots, static_cast<int>(modules.size()) + 1);
+    std::string text;
+    for (std::size_t pos = 0; pos < n.bytes.size(); ++pos) {
+        const auto& c = n.bytes[pos];
+        if (pos <= modules.size())
+            text += c[0] + "|" + c[1] + "|" + c[2] + "|" + c[3] + "; ";
+        else if (!(c[0] + c[1] + c[2] + c[3]).empty())
+            text += "cells at a position past the end; ";
     }
-    EXPECT_EQ(dn.diagnosis, "34 ... 49");
-    EXPECT_EQ(co.diagnosis, "7/1-8, 8/1-8");
-    EXPECT_EQ(dn.header[2], "InByNo dig.");
-    EXPECT_EQ(co.header[5], "RPDO/Byte ana");
+    return text + n.diagnosis.value_or("no diagnosis");
 }
 
-TEST(IoMapNumbering, HeadOnly)
+// The clusters of tests/data/iomap/numbering.txt.
+TEST(IoMapNumbering, NumbersEveryKindByProtocol)
 {
-    ClusterTable t;
-    t[0] = headRecord();
-    EXPECT_EQ(numberIoMap(FieldbusProtocol::DeviceNet, t, 1).diagnosis, "3 ... 18");
-    const auto none = numberIoMap(FieldbusProtocol::None, t, 1);
-    EXPECT_EQ(none.diagnosis, std::nullopt);
-    EXPECT_EQ(cell(none, 1, 2), "");
-    EXPECT_EQ(none.header[3], "         ");
-}
+    for (const auto& [cluster, cells] : test::readCases(QUILLON_TEST_DATA "/iomap/numbering.txt")) {
+        std::istringstream words(cluster);
+        std::string protocol;
+        words >> protocol;
+        std::vector<ModuleInfo> modules;
+        for (std::string m; words >> m;) {
+            const bool free = m.starts_with("free:");
+            int b[4] = {};
+            std::sscanf(m.c_str() + (free ? 5 : 0), "%d.%d.%d.%d", &b[0], &b[1], &b[2], &b[3]);
+            modules.push_back({free ? "" : "m.wmf", b[0], b[1], b[2], b[3], "OVN_XXXXX.eds", 0});
+        }
+        EXPECT_EQ(numbered(protocol == "devicenet" ? FieldbusProtocol::DeviceNet
+                           : protocol == "canopen" ? FieldbusProtocol::CanOpen
+                                                   : FieldbusProtocol::None,
+                           modules),
+                  cells)
+            << cluster;
+    }
 
-TEST(IoMapNumbering, CanOpenDigitalSplitsAndPdoBoundaries)
-{
-    ClusterTable t;
-    t[0] = headRecord();
-    t[1] = module(6, 6, 0, 0); // inputs fill PDO 1 exactly (2 + 6); outputs split (1 + 6 = 7)
-    t[2] = module(3, 3, 0, 0);
-    const auto c = numberIoMap(FieldbusProtocol::CanOpen, t, 3);
-    EXPECT_EQ(cell(c, 2, 2), "1/3-8");
-    EXPECT_EQ(cell(c, 3, 2), "2/1-3"); // the next module starts a new PDO
-    EXPECT_EQ(cell(c, 2, 3), "1/2-7");
-    EXPECT_EQ(cell(c, 3, 3), "1/8 & 2/1-2");
-
-    t[1] = module(5, 0, 0, 0); // inputs end at byte 7; three more split as 1/8, 2/1-2
-    const auto d = numberIoMap(FieldbusProtocol::CanOpen, t, 3);
-    EXPECT_EQ(cell(d, 3, 2), "1/8, 2/1-2");
-    t[2] = module(2, 0, 0, 0); // 7 + 2: one byte spills over
-    EXPECT_EQ(cell(numberIoMap(FieldbusProtocol::CanOpen, t, 3), 3, 2), "1/8, 2/1");
-}
-
-TEST(IoMapNumbering, CanOpenAnalogueIsNeverSplit)
-{
-    ClusterTable t;
-    t[0] = headRecord();
-    t[1] = module(0, 0, 0, 8);
-    t[2] = module(0, 0, 0, 4);
-    t[3] = module(0, 0, 0, 8); // starts at byte 5 of PDO 4 and runs past byte 8
-    t[4] = module(0, 0, 0, 2);
-    const auto c = numberIoMap(FieldbusProtocol::CanOpen, t, 5);
-    EXPECT_EQ(cell(c, 2, 5), "3/1 - 3/8");
-    EXPECT_EQ(cell(c, 3, 5), "4/1 - 4/4");
-    EXPECT_EQ(cell(c, 4, 5), "4/5 - 4/12");
-    EXPECT_EQ(cell(c, 5, 5), "5/1 - 5/2");
-}
-
-TEST(IoMapNumbering, DeviceNetAnalogueFollowsTheDigitalBytesOfItsDirection)
-{
-    ClusterTable t;
-    t[0] = headRecord();
-    t[1] = module(2, 3, 4, 2); // a mixed module gets cells in all four columns
-    t[2] = module(0, 1, 0, 0);
-    const auto c = numberIoMap(FieldbusProtocol::DeviceNet, t, 3);
-    EXPECT_EQ(cell(c, 2, 2), "3 ... 4");
-    EXPECT_EQ(cell(c, 2, 3), "2 ... 4");
-    EXPECT_EQ(cell(c, 3, 3), "5");
-    EXPECT_EQ(cell(c, 2, 4), "5 ... 8");
-    EXPECT_EQ(cell(c, 2, 5), "6 ... 7");
-    EXPECT_EQ(c.diagnosis, "9 ... 24");
-}
-
-TEST(IoMapNumbering, FreePositionsBelowUsedCountKeepTheirCounts)
-{
-    ClusterTable t = workedExample();
-    t[2].PictureFile.clear(); // cleared in the middle, not yet refreshed away
-    EXPECT_EQ(cell(numberIoMap(FieldbusProtocol::DeviceNet, t, 7), 3, 2), "4 ... 5");
+    const auto header = [](FieldbusProtocol protocol) {
+        const auto h = numberIoMap(protocol, {}, 1).header;
+        return h[0] + "|" + h[1] + "|" + h[2] + "|" + h[3] + "|" + h[4] + "|" + h[5];
+    };
+    EXPECT_EQ(header(FieldbusProtocol::DeviceNet),
+              "Slot|Module|InByNo dig.|OutByNo dig.|InByNo ana.|OutByNo ana.");
+    EXPECT_EQ(header(FieldbusProtocol::CanOpen),
+              "Slot|Module|TPDO/Byte dig|RPDO/Byte dig|TPDO/Byte ana|RPDO/Byte ana");
+    EXPECT_EQ(header(FieldbusProtocol::None),
+              "Slot|Module|         |         |         |         ");
 }
 
 TEST(MapListWindow, CopiesTheGridCells)
@@ -136,15 +68,14 @@ TEST(MapListWindow, CopiesTheGridCells)
             grid[r][c] = std::to_string(r) + ":" + std::to_string(c);
     }
     const IoGrid list = mapListFromGrid(grid);
-    EXPECT_EQ(list[0][0], "Slot");
-    EXPECT_EQ(list[0][3], "0:3");
-    EXPECT_EQ(list[4][0], "4");
-    EXPECT_EQ(list[4][1], "4:1");
-    EXPECT_EQ(list[8][5], "8:5");
-    EXPECT_EQ(list[9][0], "Diag");
-    EXPECT_EQ(list[9][1], "Bytes");
-    EXPECT_EQ(list[9][2], "9:2");
-    EXPECT_EQ(list[9][3], ""); // not copied
+    const std::pair<std::pair<int, int>, const char*> cells[] = {
+        {{0, 0}, "Slot"}, {{0, 3}, "0:3"},   {{4, 0}, "4"},   {{4, 1}, "4:1"}, {{8, 5}, "8:5"},
+        {{9, 0}, "Diag"}, {{9, 1}, "Bytes"}, {{9, 2}, "9:2"}, {{9, 3}, ""}};
+    for (const auto& [at, text] : cells) {
+        EXPECT_EQ(list[static_cast<std::size_t>(at.first)][static_cast<std::size_t>(at.second)],
+                  text)
+            << at.first << "/" << at.second;
+    }
 }
 
 } // namespace
