@@ -5,6 +5,7 @@
 
 #include <QApplication>
 
+#include "bench/no_dialogs.h"
 #include "core/dialogs.h"
 #include "core/session.h"
 #include "ui/frm_dynam.h"
@@ -12,15 +13,7 @@
 namespace quillon {
 namespace {
 
-class NoDialogs : public Dialogs
-{
-public:
-    using Dialogs::notice;
-    void notice(const std::string&, const std::string&) override {}
-    bool askYesNo(const std::string&) override { return false; }
-    std::optional<std::string> openFile(const FileRequest&) override { return std::nullopt; }
-    std::optional<std::string> saveFile(const FileRequest&) override { return std::nullopt; }
-};
+using bench::NoDialogs;
 
 void BM_OpenEditorOn496Rows(benchmark::State& state)
 {

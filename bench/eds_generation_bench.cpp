@@ -2,6 +2,7 @@
 #include <cstdlib>
 #include <iostream>
 
+#include "bench/no_dialogs.h"
 #include "core/dialogs.h"
 #include "core/session.h"
 #include "core/settings.h"
@@ -11,16 +12,7 @@
 namespace quillon {
 namespace {
 
-// The command line's view of the dialogs: nobody to ask, nothing to show.
-class NoDialogs : public Dialogs
-{
-public:
-    using Dialogs::notice;
-    void notice(const std::string&, const std::string&) override {}
-    bool askYesNo(const std::string&) override { return false; }
-    std::optional<std::string> openFile(const FileRequest&) override { return std::nullopt; }
-    std::optional<std::string> saveFile(const FileRequest&) override { return std::nullopt; }
-};
+using bench::NoDialogs;
 
 const Settings& sampleCatalogue()
 {
