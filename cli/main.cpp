@@ -5,12 +5,10 @@
 #include <vector>
 
 #ifdef _WIN32
-#ifndef WIN32_LEAN_AND_MEAN
-#define WIN32_LEAN_AND_MEAN
-#endif
 #include <fcntl.h>
 #include <io.h>
-#include <windows.h>
+
+#include "core/windows_api.h"
 #endif
 
 #include "cli/cli_app.h"

@@ -3,18 +3,12 @@
 // attributes and access control list.
 #ifdef _WIN32
 
-#ifndef NOMINMAX
-#define NOMINMAX
-#endif
-#ifndef WIN32_LEAN_AND_MEAN
-#define WIN32_LEAN_AND_MEAN
-#endif
 #include <algorithm>
 #include <filesystem>
-#include <windows.h>
 
 #include "core/file_access.h"
 #include "core/file_path.h"
+#include "core/windows_api.h"
 
 namespace quillon {
 

@@ -2,18 +2,12 @@
 // Documents folder (which the person may have moved, so it is asked for, not guessed).
 #ifdef _WIN32
 
-#ifndef NOMINMAX
-#define NOMINMAX
-#endif
-#ifndef WIN32_LEAN_AND_MEAN
-#define WIN32_LEAN_AND_MEAN
-#endif
 #include <filesystem>
 #include <string>
 
 // shlobj.h and knownfolders.h build on the declarations of windows.h, so the order matters.
 // clang-format off
-#include <windows.h>
+#include "core/windows_api.h"
 #include <shlobj.h>
 #include <knownfolders.h>
 // clang-format on

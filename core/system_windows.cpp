@@ -3,12 +3,6 @@
 // code page is; inside the program they are UTF-8.
 #ifdef _WIN32
 
-#ifndef NOMINMAX
-#define NOMINMAX
-#endif
-#ifndef WIN32_LEAN_AND_MEAN
-#define WIN32_LEAN_AND_MEAN
-#endif
 #include <cstring>
 #include <cwchar>
 #include <filesystem>
@@ -17,7 +11,7 @@
 
 // shellapi.h builds on the declarations of windows.h, so the order matters.
 // clang-format off
-#include <windows.h>
+#include "core/windows_api.h"
 #include <shellapi.h>
 // clang-format on
 
