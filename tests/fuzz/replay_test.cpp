@@ -1,9 +1,20 @@
 #include <gtest/gtest.h>
+#include <ostream>
 #include <string>
 
 #include "core/file_access.h"
 #include "fuzz/fuzz_entries.h"
 #include "tests/fakes/replay_files.h"
+
+namespace quillon::fuzz {
+
+// Names the target in the test list (which ctest takes the tests' names from) instead of its bytes.
+void PrintTo(const Target& target, std::ostream* out)
+{
+    *out << target.name;
+}
+
+} // namespace quillon::fuzz
 
 namespace quillon::test {
 namespace {
