@@ -1,16 +1,14 @@
-#include <algorithm>
-#include <filesystem>
 #include <gtest/gtest.h>
 #include <ostream>
 #include <string>
-#include <vector>
 
 #include "core/file_access.h"
 #include "fuzz/fuzz_entries.h"
+#include "tests/fakes/replay_files.h"
 
 namespace quillon::fuzz {
 
-// Names the target in test output instead of its bytes.
+// Names the target in the test list (which ctest takes the tests' names from) instead of its bytes.
 void PrintTo(const Target& target, std::ostream* out)
 {
     *out << target.name;
@@ -21,20 +19,6 @@ void PrintTo(const Target& target, std::ostream* out)
 namespace quillon::test {
 namespace {
 
-namespace fs = std::filesystem;
-
-std::vector<fs::path> filesIn(const fs::path& dir)
-{
-    std::vector<fs::path> files;
-    std::error_code ec;
-    for (const auto& entry : fs::directory_iterator(dir, ec)) {
-        if (entry.is_regular_file())
-            files.push_back(entry.path());
-    }
-    std::sort(files.begin(), files.end());
-    return files;
-}
-
 class FuzzReplay : public ::testing::TestWithParam<fuzz::Target>
 {};
 
@@ -43,12 +27,9 @@ class FuzzReplay : public ::testing::TestWithParam<fuzz::Target>
 TEST_P(FuzzReplay, SeedsAndSavedReproducersKeepEveryRule)
 {
     const fuzz::Target& target = GetParam();
-    const fs::path data(QUILLON_TEST_DATA);
-    std::vector<fs::path> files = filesIn(data / "fuzz-corpus" / target.name);
+    const auto files = replayFiles(QUILLON_TEST_DATA, target.name);
     EXPECT_FALSE(files.empty()) << "no seed corpus for " << target.name;
-    const std::vector<fs::path> saved = filesIn(data / "fuzz-regressions" / target.name);
-    files.insert(files.end(), saved.begin(), saved.end());
-    for (const fs::path& file : files) {
+    for (const auto& file : files) {
         const auto bytes = readFileBytes(file.string());
         ASSERT_TRUE(bytes.has_value()) << file;
         EXPECT_EQ(target.run(*bytes), "") << file;

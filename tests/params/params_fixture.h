@@ -3,8 +3,10 @@
 #include <filesystem>
 #include <fstream>
 #include <string>
+#include <vector>
 
 #include "core/file_access.h"
+#include "core/item_reader.h"
 #include "core/session.h"
 #include "tests/fakes/scratch_dir.h"
 
@@ -60,5 +62,18 @@ private:
     ScratchDir m_scratch{"quillon-params"};
     const std::filesystem::path& m_dir = m_scratch.path();
 };
+
+// The lines of `after` that differ from the line at the same place in `before`, or were added.
+inline std::vector<std::string> changedLines(const std::string& before, const std::string& after)
+{
+    const std::vector<std::string> was = splitLines(before);
+    const std::vector<std::string> now = splitLines(after);
+    std::vector<std::string> changed;
+    for (std::size_t i = 0; i < now.size(); ++i) {
+        if (i >= was.size() || was[i] != now[i])
+            changed.push_back(now[i]);
+    }
+    return changed;
+}
 
 } // namespace quillon::test

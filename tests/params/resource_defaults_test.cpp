@@ -10,26 +10,17 @@ namespace {
 // One parameter block as the resource files write it, with `tail` after "$ decimal places".
 std::string block(const std::string& numbers, const std::string& tail)
 {
-    return "        ParamXXX =\r\n"
-           "                \"Name\",           $ name\r\n"
-           "                \"--Help string --\", $ help string\r\n"
-           "                \"\",               $ units\r\n"
-           "                " +
-           numbers +
-           "    $ min, max, default data values\r\n"
-           "                0;                  $ decimal places\r\n"
-           "\r\n" +
-           tail;
+    return "ParamXXX =\r\n\"Name\", $ name\r\n\"--Help string --\", $ help string\r\n"
+           "\"\", $ units\r\n" +
+           numbers + " $ min, max, default data values\r\n0; $ decimal places\r\n\r\n" + tail;
 }
 
 TEST(ReadResourceDefaults, EndsChoiceListsAtTheSemicolonAndBlocksAtTheEndMarker)
 {
-    const std::string text = block("0,9,2,", "        EnumXXX =\r\n"
-                                             "                1,\"one, two\",\r\n"
-                                             "                2,\"two\";\r\n") +
+    const ResourceDefaults read =
+        readResourceDefaults(block("0,9,2,", "EnumXXX =\r\n1,\"one, two\",\r\n2,\"two\";\r\n") +
                              block("0,9,4,", "        nothing more\r\n") + "[END_DEVNET_PART]\r\n" +
-                             block("0,9,6,", ""); // past the end: not counted
-    const ResourceDefaults read = readResourceDefaults(text);
+                             block("0,9,6,", "")); // past the end: not counted
     ASSERT_TRUE(read.ok) << read.error;
     ASSERT_EQ(read.parameters.size(), 2u);
     ASSERT_EQ(read.parameters[0].choices.size(), 2u);
@@ -50,9 +41,8 @@ TEST(ReadResourceDefaults, TheEndMarkerCountsOnlyBetweenBlocks)
     // The two lines read after "$ decimal places" are never taken for the end of the part.
     const std::string afterDecimals = block("0,20,7,", "");
     const std::string cut = afterDecimals.substr(0, afterDecimals.size() - 2); // no empty line
-    const std::string texts[] = {cut + "[END_DEVNET_PART]\r\nx\r\n",
-                                 afterDecimals + "[END_DEVNET_PART]\r\n"};
-    for (const std::string& first : texts) {
+    for (const std::string& first :
+         {cut + "[END_DEVNET_PART]\r\nx\r\n", afterDecimals + "[END_DEVNET_PART]\r\n"}) {
         const ResourceDefaults read = readResourceDefaults(
             first + block("0,20,12,", "x\r\n") + "[END_DEVNET_PART]\r\n" + block("0,20,3,", ""));
         ASSERT_TRUE(read.ok) << read.error;
@@ -64,9 +54,9 @@ TEST(ReadResourceDefaults, TheEndMarkerCountsOnlyBetweenBlocks)
 
 TEST(ReadResourceDefaults, RefusesBrokenBlocksNamingTheLine)
 {
-    std::string many = "        EnumXXX =\r\n";
+    std::string many = "EnumXXX =\r\n";
     for (int i = 0; i < 81; ++i)
-        many += "                " + std::to_string(i) + ",\"c\",\r\n";
+        many += std::to_string(i) + ",\"c\",\r\n";
     const ResourceDefaults fits =
         readResourceDefaults(block("0,9,2,", many.substr(0, many.size() - 3) + ";\r\n"));
     ASSERT_TRUE(fits.ok) << fits.error;
