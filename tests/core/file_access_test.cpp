@@ -35,19 +35,6 @@ void writeFile(const fs::path& path, const std::string& bytes)
     test::TempStation::writeFile(fromFsPath(path), bytes);
 }
 
-std::string contentOf(const fs::path& path)
-{
-    return readFileBytes(fromFsPath(path)).value_or("<unreadable>");
-}
-
-// Saves `bytes` to `path`: "saved" or why not, then what the file holds afterwards.
-std::string save(const fs::path& path, const std::string& bytes)
-{
-    std::string whyNot;
-    const bool saved = writeFileAtomically(fromFsPath(path), bytes, &whyNot);
-    return (saved ? "saved" : whyNot) + ": " + contentOf(path);
-}
-
 // The names in a folder, so a test sees a temporary file that was left behind.
 std::string namesIn(const fs::path& dir)
 {
@@ -108,6 +95,19 @@ TEST_F(FileAccess, ReadsUpToItsBoundAndRefusesFoldersAndTextOfAbsurdShape)
 #ifndef _WIN32
 
 constexpr uid_t Nobody = 65534;
+
+std::string contentOf(const fs::path& path)
+{
+    return readFileBytes(fromFsPath(path)).value_or("<unreadable>");
+}
+
+// Saves `bytes` to `path`: "saved" or why not, then what the file holds afterwards.
+std::string save(const fs::path& path, const std::string& bytes)
+{
+    std::string whyNot;
+    const bool saved = writeFileAtomically(fromFsPath(path), bytes, &whyNot);
+    return (saved ? "saved" : whyNot) + ": " + contentOf(path);
+}
 
 // The owner, group and permission bits of a file, and its inode: what a save in place keeps.
 std::string ownerAndModeOf(const fs::path& path, bool withInode = false)
@@ -259,6 +259,7 @@ TEST_F(FileAccess, WithoutPrivilegesTheRightsOfFileAndFolderDecide)
         checks.expect(ownerAndModeOf(locked, true), before);
         checks.expect(save(dir / "locked" / "new.edp", "x"), "Permission denied: <unreadable>");
         checks.expect(namesIn(dir / "locked"), "station.edp");
+        ::chmod(locked.parent_path().c_str(), 0755);
 
         if (root) {
             before = ownerAndModeOf(at("sticky/shared.eds"), true);

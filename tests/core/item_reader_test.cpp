@@ -1,4 +1,3 @@
-#include <climits>
 #include <gtest/gtest.h>
 #include <sstream>
 
@@ -45,15 +44,6 @@ TEST(ItemReader, ReadsTheTextsOfTheTable)
                   expected)
             << read;
     }
-}
-
-TEST(ParseWholeNumber, RejectsEverythingButSignedDigits)
-{
-    EXPECT_EQ(parseWholeNumber("+7", -10, 10), 7);
-    EXPECT_EQ(parseWholeNumber(" -0 ", -10, 10), 0);
-    for (const char* bad : {"", " ", "-", "1 2", "0x10", "1.5", "1e3", "99999999999999999999999"})
-        EXPECT_EQ(parseWholeNumber(bad, LLONG_MIN, LLONG_MAX), std::nullopt) << bad;
-    EXPECT_EQ(parseWholeNumber("-9223372036854775808", LLONG_MIN, LLONG_MAX), LLONG_MIN);
 }
 
 } // namespace

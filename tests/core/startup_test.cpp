@@ -18,14 +18,6 @@ void replaceAll(std::string& text, const std::string& from, const std::string& t
         text.replace(at, from.size(), to);
 }
 
-template <class Numbers> std::string joined(const Numbers& numbers)
-{
-    std::string text;
-    for (const int number : numbers)
-        text += " " + std::to_string(number);
-    return text;
-}
-
 class StartUp : public test::StationTest
 {
 protected:
@@ -36,9 +28,9 @@ protected:
         std::string out;
         const auto line = [&out, this](const std::string& what, std::string value) {
             replaceAll(value, station.dir() + PathSeparator, "<station>/");
-            replaceAll(value, "\r\n", "\\n");
             replaceAll(value, ProgramVersion, "<version>");
             std::replace(value.begin(), value.end(), PathSeparator, '/');
+            replaceAll(value, "\r\n", "\\n");
             out += what + ": " + value + "\n";
         };
         for (const auto& [name, text] : s.view.texts())
@@ -54,15 +46,16 @@ protected:
         }
         for (std::size_t i = 0; i < s.view.slotPicture.size(); ++i)
             line("picture " + std::to_string(i), s.view.slotPicture[i]);
-        char colours[16];
-        std::snprintf(colours, sizeof colours, "%06X %06X", s.view.option1BackColour,
-                      s.view.option2BackColour);
-        line("colours", colours);
-        line("protocol, UsedCount, open, modified",
-             joined(std::array{static_cast<int>(s.Protocol), s.UsedCount, int{s.ConfigurationOpen},
-                               int{s.ConfigurationModified}})
-                 .substr(1));
-        line("UsedBytes, ActiveLimits", joined(s.UsedBytes).substr(1) + joined(s.ActiveLimits));
+        char state[200];
+        const auto& [used, limits] = std::pair{s.UsedBytes, s.ActiveLimits};
+        std::snprintf(state, sizeof state,
+                      "options %06X %06X, protocol %d, UsedCount %d, open %d, modified %d, "
+                      "UsedBytes %d %d %d %d, limits %d %d %d %d",
+                      s.view.option1BackColour, s.view.option2BackColour,
+                      static_cast<int>(s.Protocol), s.UsedCount, s.ConfigurationOpen,
+                      s.ConfigurationModified, used[0], used[1], used[2], used[3], limits[0],
+                      limits[1], limits[2], limits[3]);
+        line("state", state);
         line("folders", s.gstrProjectPath + " " + s.gstrResourcePath + " " + s.gstrEDSFilePath);
         line("dialogs", s.view.edsdiag.title + "|" + s.view.edsdiag.fileName + "|" +
                             s.view.newpro.title + "|" + s.view.newpro.fileName);
