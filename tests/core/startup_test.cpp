@@ -105,8 +105,6 @@ TEST(StartUpFailure, BrokenSettingsOrAMissingHeadPictureStopTheProgram)
 {
     test::TempStation station;
     const std::pair<std::string, std::string> cases[] = {
-        {"[MaxDIDOAIAO]\r\n1,2,3,99999\r\n",
-         "Quillon.ini, line 2: byte limit: number out of range: 99999"},
         {"[Resourcepath]\r\n/nowhere/\r\n", "/nowhere/HB612.wmf: head picture not found"},
         {"[ModulInfo]\r\n\"../dev/zero\",1,0,0,0,\"OVN_KD1.eds\",1\r\n[End]\r\n",
          "Quillon.ini, line 2: picture file name \"../dev/zero\" is no plain file name in the "

@@ -11,7 +11,6 @@
 #include "core/file_path.h"
 #include "core/program_location.h"
 #include "core/session.h"
-#include "core/settings.h"
 #include "core/system.h"
 #include "core/system_windows.h"
 #include "iomap/eds_export.h"
@@ -85,15 +84,8 @@ TEST(WindowsShell, ShowEdsStartsNotepadOverTheMainWindowWithTheWidePath)
               std::vector<std::string>{NoTextViewerMessage + std::string("fails.")});
 }
 
-TEST(WindowsFolders, SettingsFilesAndTheFoldersOfAnInstalledProgram)
+TEST(WindowsFolders, SettingsFollowAppDataAndDocumentsIsTheShellsFolder)
 {
-    // Written by a Windows editor: Latin-1 text, backslashes, drive letters.
-    const auto r = parseSettings("[Projectpath]\r\nD:\\B\374ro\\\r\n[Resourcepath]\r\n\r\n",
-                                 "Quillon.ini", "C:\\Program Files\\Quillon");
-    ASSERT_TRUE(r.ok) << r.error.detail;
-    EXPECT_EQ(r.settings.projectPath, "D:\\B\303\274ro\\");
-    EXPECT_EQ(r.settings.resourcePath, "C:\\Program Files\\Quillon\\Resources\\");
-
     const UserFolders folders = platformUserFolders();
     EXPECT_EQ(folders.settings, fileTextToPath(environment("APPDATA")) + "\\Quillon");
     ASSERT_FALSE(folders.documents.empty());
