@@ -3,7 +3,7 @@
 #include "core/file_access.h"
 #include "core/file_path.h"
 #include "core/grid_text.h"
-#include "core/item_reader.h"
+#include "tests/fakes/golden.h"
 #include "tests/fakes/scratch_dir.h"
 #include "tests/fakes/scripted_dialogs.h"
 
@@ -25,9 +25,8 @@ IoGrid sampleGrid()
     return grid;
 }
 
-TEST(GridText, CopiesTheSelectedCellsAsTabSeparatedRows)
+TEST(GridText, CopiesTheSelectedCellsAsTabSeparatedRowsAndAllAsCsv)
 {
-    const IoGrid grid = sampleGrid();
     const struct
     {
         std::vector<std::pair<int, int>> selected;
@@ -41,45 +40,29 @@ TEST(GridText, CopiesTheSelectedCellsAsTabSeparatedRows)
         {{}, ""},
     };
     for (const auto& c : cases)
-        EXPECT_EQ(gridTsv(grid, c.selected), c.text);
-}
-
-TEST(GridText, CsvQuotesCommasAndQuotes)
-{
-    const std::string csv = gridCsv(sampleGrid());
-    const auto lines = splitLines(csv);
-    ASSERT_EQ(lines.size(), 10u);
-    EXPECT_EQ(lines[0], "Slot,Module,TPDO/Byte dig,RPDO/Byte dig,TPDO/Byte ana,RPDO/Byte ana");
-    EXPECT_EQ(lines[2], "2,KD236,\"1/3-8, 2/1-2\",,,");
-    EXPECT_EQ(lines[3], "3,\"Say \"\"hi\"\"\",,1/2,3/1 - 3/8,");
-    EXPECT_EQ(lines[9], "Diag,Bytes,\"7/1-8, 8/1-8\",,,");
-    EXPECT_TRUE(csv.ends_with(",,,\r\n"));
-    EXPECT_EQ(csv.find('\n'), csv.find("\r\n") + 1); // CR LF line ends
+        EXPECT_EQ(gridTsv(sampleGrid(), c.selected), c.text);
+    test::expectGolden(gridCsv(sampleGrid()), QUILLON_TEST_DATA "/core/io_map.csv");
 }
 
 TEST(GridText, SaveAsCsvAsksWritesAndReportsFailures)
 {
     test::ScratchDir scratch("quillon-csv");
     const std::string path = fromFsPath(scratch.path() / "station map.csv");
+    const std::string missing = fromFsPath(scratch.path() / "missing" / "map.csv");
     test::ScriptedDialogs dialogs;
-    dialogs.thenCancelFile().thenChooseFile(path).thenChooseFile(
-        fromFsPath(scratch.path() / "missing" / "map.csv"));
+    dialogs.thenCancelFile().thenChooseFile(path).thenChooseFile(missing);
 
     EXPECT_FALSE(saveGridCsv(sampleGrid(), dialogs, "/projects/"));
-    EXPECT_TRUE(dialogs.notices.empty());
     EXPECT_TRUE(saveGridCsv(sampleGrid(), dialogs, "/projects/"));
     EXPECT_EQ(readFileBytes(path), gridCsv(sampleGrid()));
     EXPECT_FALSE(saveGridCsv(sampleGrid(), dialogs, "/projects/"));
 
-    ASSERT_EQ(dialogs.fileRequests.size(), 3u);
-    const FileRequest& request = dialogs.fileRequests[0];
+    const FileRequest& request = dialogs.fileRequests.at(0);
     EXPECT_EQ(dialogs.fileDialogKinds[0] + "|" + request.title + "|" + request.directory + "|" +
                   request.filter,
               "save|Save I/O-Map List as CSV|/projects/|CSV-File (*.csv)|*.csv");
-    ASSERT_EQ(dialogs.notices.size(), 1u);
-    EXPECT_EQ(dialogs.notices[0],
-              CsvNotWrittenMessage + fromFsPath(scratch.path() / "missing" / "map.csv"));
-    EXPECT_FALSE(dialogs.details[0].empty());
+    EXPECT_EQ(dialogs.notices, std::vector<std::string>{CsvNotWrittenMessage + missing});
+    EXPECT_FALSE(dialogs.details.at(0).empty());
 }
 
 } // namespace

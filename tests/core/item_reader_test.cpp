@@ -1,90 +1,49 @@
-#include <climits>
 #include <gtest/gtest.h>
+#include <sstream>
 
 #include "core/item_reader.h"
+#include "tests/fakes/case_file.h"
+#include "tests/fakes/escapes.h"
 
 namespace quillon {
 namespace {
 
-TEST(ItemReaderLines, EndAtCrLfLoneCrAndLoneLf)
+// Reads `text` with `reads` ("line", "text", "int16"), the last of them again until the text
+// ends: "L[item]" for an item that starts in line L, "(why)" for a failed read.
+std::string readAll(const std::string& reads, const std::string& text)
 {
-    ItemReader r("a\r\nb\rc\nd");
-    EXPECT_EQ(r.readLine(), "a");
-    EXPECT_EQ(r.readLine(), "b");
-    EXPECT_EQ(r.readLine(), "c");
-    EXPECT_EQ(r.lineNumber(), 4);
-    EXPECT_EQ(r.readLine(), "d");
-    EXPECT_TRUE(r.atEnd());
-    EXPECT_EQ(r.readLine(), std::nullopt);
-    EXPECT_EQ(r.lastError(), "end of file");
+    ItemReader r(text);
+    std::istringstream kinds(reads);
+    std::string kind;
+    std::string got;
+    while (got.size() < 1000) {
+        if (std::string next; kinds >> next)
+            kind = next;
+        std::optional<std::string> item;
+        if (kind == "line")
+            item = r.readLine();
+        else if (kind == "text")
+            item = r.readText();
+        else if (const auto number = r.readInt16())
+            item = std::to_string(*number);
+        got +=
+            (got.empty() ? "" : " ") + (item ? std::to_string(r.lastReadLine()) + "[" + *item + "]"
+                                             : "(" + r.lastError() + ")");
+        if (!item && r.atEnd())
+            break;
+    }
+    return got;
 }
 
-TEST(ItemReaderLines, EmptyLinesAreLinesAndAFinalLineEndStartsNone)
+TEST(ItemReader, ReadsTheTextsOfTheTable)
 {
-    EXPECT_EQ(splitLines("x\r\n\r\n\ny\r\n"), (std::vector<std::string>{"x", "", "", "y"}));
-    EXPECT_TRUE(splitLines("").empty());
-}
-
-TEST(ItemReaderItems, SplitAtCommasAndLineEndsAndTrimBlanks)
-{
-    ItemReader r("  a b ,c\r\n\td,\r\n");
-    EXPECT_EQ(r.readText(), "a b");
-    EXPECT_EQ(r.readText(), "c");
-    EXPECT_EQ(r.readText(), "d");
-    EXPECT_EQ(r.readText(), ""); // the item between the last comma and the line end
-    EXPECT_EQ(r.readText(), std::nullopt);
-}
-
-TEST(ItemReaderItems, QuotedItemsKeepCommasAndBlanks)
-{
-    ItemReader r("\" x, y \" , \"z\"\r\n\"open");
-    EXPECT_EQ(r.readText(), " x, y ");
-    EXPECT_EQ(r.readText(), "z");
-    EXPECT_EQ(r.readText(), "open"); // an unclosed quote ends with its line
-}
-
-TEST(ItemReaderItems, WhatFollowsAClosingQuoteStartsTheNextItem)
-{
-    // A choice list written the way EDS files write them: the ";" after the last text is an item.
-    ItemReader r("0,\"Off\",\r\n1,\"On\";\r\n");
-    EXPECT_EQ(r.readText(), "0");
-    EXPECT_EQ(r.readText(), "Off");
-    EXPECT_EQ(r.readText(), "");
-    EXPECT_EQ(r.readText(), "1");
-    EXPECT_EQ(r.readText(), "On");
-    EXPECT_EQ(r.readText(), ";");
-    EXPECT_TRUE(r.atEnd());
-}
-
-TEST(ItemReaderItems, ItemsAndLinesInterleave)
-{
-    ItemReader r("1, 2\r\nrest of line\r\n");
-    EXPECT_EQ(r.readInt16(), 1);
-    EXPECT_EQ(r.readInt16(), 2);
-    EXPECT_EQ(r.readLine(), "rest of line");
-}
-
-TEST(ItemReaderNumbers, SignedSixteenBitRange)
-{
-    ItemReader r(" 32767 ,-32768, 2 \r\n32768\r\n-32769\r\n12a\r\n\r\n");
-    EXPECT_EQ(r.readInt16(), 32767);
-    EXPECT_EQ(r.readInt16(), -32768);
-    EXPECT_EQ(r.readInt16(), 2);
-    EXPECT_EQ(r.readInt16(), std::nullopt);
-    EXPECT_EQ(r.lastError(), "number out of range: 32768");
-    EXPECT_EQ(r.readInt16(), std::nullopt);
-    EXPECT_EQ(r.readInt16(), std::nullopt);
-    EXPECT_EQ(r.lastError(), "not a whole number: \"12a\"");
-    EXPECT_EQ(r.readInt16(), std::nullopt); // an empty item is no number
-}
-
-TEST(ParseWholeNumber, RejectsEverythingButSignedDigits)
-{
-    EXPECT_EQ(parseWholeNumber("+7", -10, 10), 7);
-    EXPECT_EQ(parseWholeNumber(" -0 ", -10, 10), 0);
-    for (const char* bad : {"", " ", "-", "1 2", "0x10", "1.5", "1e3", "99999999999999999999999"})
-        EXPECT_EQ(parseWholeNumber(bad, LLONG_MIN, LLONG_MAX), std::nullopt) << bad;
-    EXPECT_EQ(parseWholeNumber("-9223372036854775808", LLONG_MIN, LLONG_MAX), LLONG_MIN);
+    for (const auto& [read, expected] : test::readCases(QUILLON_TEST_DATA "/core/items.txt")) {
+        const auto bar = read.find(" |");
+        EXPECT_EQ(readAll(read.substr(0, bar),
+                          test::unescaped(read.substr(std::min(bar + 3, read.size())))),
+                  expected)
+            << read;
+    }
 }
 
 } // namespace
