@@ -21,21 +21,6 @@ TEST(CanOpenPdoLayout, ByteSplitAndHeaderCounts)
         EXPECT_EQ(announcedPdoCount(1, 9, analogue), 2 + added) << analogue;
 }
 
-TEST(CanOpenSlotParameters, IndexAndSlotNumberFollowTheSlot)
-{
-    const std::tuple<const char*, int, const char*> lines[] = {
-        {"    [260Xsub1] ; text before the placeholder goes", 3,
-         "[2603sub1] ; text before the placeholder goes"},
-        {"ParameterName=DeviceParameter SlotX", 0, "ParameterName=DeviceParameter Slot1"},
-        // The last character goes, whatever it is.
-        {"ParameterName=DeviceParameter SlotX ", 2, "ParameterName=DeviceParameter SlotX3"}};
-    for (const auto& [from, slot, to] : lines) {
-        std::string line = from;
-        renameSlotParameterLine(line, slot);
-        EXPECT_EQ(line, to);
-    }
-}
-
 // A station generated from a head template of the test's own.
 class CanOpenHeadTemplate : public ::testing::Test
 {

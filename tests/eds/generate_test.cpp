@@ -3,9 +3,11 @@
 #include <gtest/gtest.h>
 #include <numeric>
 #include <span>
+#include <sstream>
 
 #include "core/file_access.h"
 #include "tests/eds/eds_test_support.h"
+#include "tests/fakes/case_file.h"
 
 namespace quillon {
 namespace {
@@ -168,30 +170,18 @@ TEST(GenerateEds, ClusterOutsideTheGeneratorsRangeIsRefusedBeforeTheDialog)
 
 TEST(GeneratorRange, RefusesWhatThePdosOrTheNumberingCannotHold)
 {
-    // Byte totals: a part of what each protocol says about them, "" for accepted.
-    const std::tuple<ByteCounts, const char*, const char*> totals[] = {
-        {{16, 16, 32, 32}, "", ""},
-        {{2, 17, 0, 0}, "16 digital output bytes", ""},
-        {{2, 1, 34, 0}, "32 analogue input bytes", ""},
-        {{2, 1, 0, 40}, "32 analogue output bytes", ""},
-        {{2, 1, 3, 0}, "3 analogue input bytes", ""},
-        {{2, -1, 0, 0}, "negative", "negative (-1)"},
-        {{-32768, 1, 0, 0}, "negative", "digital input byte count is negative"},
-        {{100, 1, 139, 0}, "16 digital input bytes", ""}, // 16 + 100 + 139 = 255
-        {{100, 1, 140, 0}, "16 digital input bytes", "input size would be 256 bytes"},
-        {{2, 200, 0, 56}, "16 digital output bytes", "output size would be 256 bytes"},
-        {{2, 32767, 0, 0}, "16 digital output bytes", "output size would be 32767 bytes"},
-    };
     Session session = test::stationSession("canopen", FieldbusProtocol::CanOpen, {});
     const auto expectRange = [&session](FieldbusProtocol protocol, const std::string& says) {
         const auto message = checkGeneratorRange(session, protocol);
         EXPECT_EQ(message.has_value(), !says.empty()) << says;
         EXPECT_NE(message.value_or(says).find(says), std::string::npos) << message.value_or("");
     };
-    for (const auto& [bytes, canOpen, deviceNet] : totals) {
-        session.UsedBytes = bytes;
-        expectRange(FieldbusProtocol::CanOpen, canOpen);
-        expectRange(FieldbusProtocol::DeviceNet, deviceNet);
+    for (const auto& [bytes, says] : test::readCases(test::EdsTestData + "range.txt")) {
+        std::istringstream(bytes) >> session.UsedBytes[0] >> session.UsedBytes[1] >>
+            session.UsedBytes[2] >> session.UsedBytes[3];
+        const auto bar = says.find(" | ");
+        expectRange(FieldbusProtocol::CanOpen, says.substr(0, bar));
+        expectRange(FieldbusProtocol::DeviceNet, says.substr(bar + 3));
     }
 
     // A negative count of one module would hide in the totals: -32768 and 32767 make -1, which

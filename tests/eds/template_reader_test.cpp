@@ -90,10 +90,6 @@ TEST(TemplateStore, ReadsFromTheResourceDirectoryOrFromMemory)
 
 TEST(OverwriteAt, NeverChangesTheLengthOfTheLine)
 {
-    EXPECT_EQ(overwriteAt("ParamXXX = 0,6", 1, "Param12 "), "Param12  = 0,6");
-    // From 100 on the number takes the character after the placeholder.
-    EXPECT_EQ(overwriteAt("ParamXXX =", 1, "Param100 "), "Param100 =");
-    EXPECT_EQ(overwriteAt("  CreateDate = 1", 3, "CreateDate = 06-30-2009"), "  CreateDate = 0");
     EXPECT_EQ(overwriteAt("abc", 3, "XYZ"), "abX");
     EXPECT_EQ(overwriteAt("abc", 4, "X"), "abc");
     EXPECT_EQ(overwriteAt("abc", 0, "X"), "abc");
