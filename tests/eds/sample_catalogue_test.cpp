@@ -52,7 +52,7 @@ TEST(Stations, MatchTheirGoldenFiles)
                                     : test::module("OVN_" + model + ".eds", di, dout, ai, ao));
         }
         Session session = test::stationSession(
-            catalogue ? sampleCatalogue().resourcePath : protocolName, protocol, slots);
+            catalogue ? sampleCatalogue().resourcePath : templates, protocol, slots);
         EXPECT_FALSE(checkGeneratorRange(session, protocol));
         const auto result = test::buildText(session, protocol, path);
         ASSERT_TRUE(result.ok) << result.error;
