@@ -107,15 +107,6 @@ TEST(CheckEds, EditsOfTheCleanFilesGiveTheirFindings)
     }
 }
 
-TEST(CheckEds, RecognisesTheFormatByItsFirstKnownSection)
-{
-    EXPECT_EQ(checkEds("; comment\r\n[Comments]\r\nLines=0\r\n[FileInfo]\r\n").format,
-              EdsFormat::CanOpen);
-    EXPECT_EQ(checkEds("$ comment\r\n[Device]\r\n").format, EdsFormat::DeviceNet);
-    expectFindings(checkEds("[Settings]\r\nkey=value\r\n"), {{0, "this is not an EDS"}});
-    expectFindings(checkEds(""), {{0, "the file is empty"}});
-}
-
 TEST(CheckEds, HostileInputMeetsABoundWithOneFinding)
 {
     expectFindings(checkEds(std::string(MaxCheckedFileBytes + 1, 'x')),
@@ -147,8 +138,15 @@ TEST(CheckEds, HostileInputMeetsABoundWithOneFinding)
               (CheckFinding{0, "more than 10000 findings; the rest are not reported"}));
 }
 
-TEST(CheckEds, BrokenFragmentsGiveFindingsNotCrashes)
+TEST(CheckEds, ShortAndBrokenTextsGiveFindingsNotCrashes)
 {
+    // The format is recognised by the first known section.
+    EXPECT_EQ(checkEds("; comment\r\n[Comments]\r\nLines=0\r\n[FileInfo]\r\n").format,
+              EdsFormat::CanOpen);
+    EXPECT_EQ(checkEds("$ comment\r\n[Device]\r\n").format, EdsFormat::DeviceNet);
+    expectFindings(checkEds("[Settings]\r\nkey=value\r\n"), {{0, "this is not an EDS"}});
+    expectFindings(checkEds(""), {{0, "the file is empty"}});
+
     const std::string_view fragments[] = {
         "[FileInfo]\r\n[",
         "[FileInfo]\r\n=",

@@ -1,3 +1,4 @@
+#include <algorithm>
 #include <gtest/gtest.h>
 #include <sstream>
 
@@ -20,12 +21,10 @@ const Settings& sampleCatalogue()
 ModuleInfo catalogueModule(const std::string& model)
 {
     const Settings& settings = sampleCatalogue();
-    for (std::size_t i = 0; i < settings.moduleNames.size(); ++i) {
-        if (settings.moduleNames[i].starts_with(model))
-            return settings.catalogue[i];
-    }
-    ADD_FAILURE() << "no catalogue module " << model;
-    return {};
+    const auto found = std::ranges::find_if(
+        settings.moduleNames, [&model](const auto& name) { return name.starts_with(model); });
+    EXPECT_NE(found, settings.moduleNames.end()) << model;
+    return settings.catalogue.at(static_cast<std::size_t>(found - settings.moduleNames.begin()));
 }
 
 TEST(Stations, MatchTheirGoldenFiles)
