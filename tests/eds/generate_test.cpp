@@ -182,48 +182,46 @@ TEST(GeneratorRange, RefusesWhatThePdosOrTheNumberingCannotHold)
     expectRange(FieldbusProtocol::DeviceNet, "");
     session.UsedCount = 9;
     expectRange(FieldbusProtocol::DeviceNet, "holds 9");
-
-    // The DeviceNet parameter counter may reach 32767 but not pass it.
-    const auto dir = test::freshOutputDir("range");
-    auto writeTemplate = [&dir](const std::string& name, int parameters) {
-        std::ofstream out(dir / name, std::ios::binary);
-        for (int i = 0; i < parameters; ++i)
-            out << "ParamXXX\r\n";
-        out << "[END_DEVNET_PART]\r\nParamXXX\r\n";
-    };
-    writeTemplate("OVN_KP001.eds", 30000);
-    writeTemplate("OVN_KP002.eds", 2755);
-    session = test::stationSession(
-        dir.string() + "/", FieldbusProtocol::DeviceNet,
-        {module("OVN_KP001.eds", 0, 0, 0, 0), module("OVN_KP002.eds", 0, 0, 0, 0)});
-    expectRange(FieldbusProtocol::DeviceNet, "");
-    writeTemplate("OVN_KP002.eds", 2756);
-    expectRange(FieldbusProtocol::DeviceNet, "would pass 32767");
-    // The generation itself stops there too, should the templates change in between.
-    const auto result = test::buildText(session, FieldbusProtocol::DeviceNet);
-    EXPECT_NE(result.error.find("32767"), std::string::npos) << result.ok;
 }
 
-TEST(GeneratorInput, TemplatesAndAnEdsBeyondTheirBoundsAreRefused)
+TEST(GeneratorInput, ParametersTemplatesAndAnEdsBeyondTheirBoundsAreRefused)
 {
     const fs::path dir = test::freshOutputDir("bounds");
     fs::copy_file(test::EdsTestData + "devicenet/OVN_HB612.eds", dir / "OVN_HB612.eds");
-    const auto writeTemplate = [&dir](const std::string& name, std::size_t bytes) {
+    const auto writeTemplate = [&dir](const std::string& name, const std::string& line,
+                                      std::size_t count) {
         std::ofstream out(dir / name, std::ios::binary);
-        for (std::size_t written = 0; written < bytes; written += 100)
-            out << std::string(98, 'x') << "\r\n";
+        for (std::size_t i = 0; i < count; ++i)
+            out << line;
+        out << "[END_DEVNET_PART]\r\nParamXXX\r\n";
     };
+    // The DeviceNet parameter counter may reach 32767 but not pass it; the generation itself
+    // stops there too, should the templates change after the check.
+    writeTemplate("OVN_KP001.eds", "ParamXXX\r\n", 30000);
+    writeTemplate("OVN_KP002.eds", "ParamXXX\r\n", 2755);
+    Session session = test::stationSession(
+        dir.string() + "/", FieldbusProtocol::DeviceNet,
+        {module("OVN_KP001.eds", 0, 0, 0, 0), module("OVN_KP002.eds", 0, 0, 0, 0)});
+    EXPECT_FALSE(checkGeneratorRange(session, FieldbusProtocol::DeviceNet));
+    writeTemplate("OVN_KP002.eds", "ParamXXX\r\n", 2756);
+    EXPECT_NE(
+        checkGeneratorRange(session, FieldbusProtocol::DeviceNet).value_or("").find("pass 32767"),
+        std::string::npos);
+    EXPECT_NE(test::buildText(session, FieldbusProtocol::DeviceNet).error.find("32767"),
+              std::string::npos);
+
     // Seven modules naming one huge template once made an EDS of almost a gigabyte; templates
     // each within their bound may still make together an EDS the editor refuses.
-    writeTemplate("OVN_KB001.eds", TemplateMaxBytes + 100);
-    writeTemplate("OVN_KB002.eds", 700u << 10);
+    const std::string line = std::string(98, 'x') + "\r\n";
+    writeTemplate("OVN_KB001.eds", line, TemplateMaxBytes / 100 + 1);
+    writeTemplate("OVN_KB002.eds", line, 7 << 10);
     const std::tuple<FieldbusProtocol, const char*, const char*> cases[] = {
         {FieldbusProtocol::DeviceNet, "OVN_KB001.eds", "OVN_KB001.eds: is larger than 1 MiB"},
         {FieldbusProtocol::CanOpen, "OVN_KB001.eds", "OVN_KB001.eds: is larger than 1 MiB"},
         {FieldbusProtocol::DeviceNet, "OVN_KB002.eds", "the EDS would be larger than 4 MiB"}};
     for (const auto& [protocol, name, error] : cases) {
-        Session session = test::stationSession(dir.string() + "/", protocol,
-                                               std::vector(7, module(name, 0, 0, 0, 0)));
+        session = test::stationSession(dir.string() + "/", protocol,
+                                       std::vector(7, module(name, 0, 0, 0, 0)));
         const EdsBuildResult result = test::buildText(session, protocol);
         EXPECT_FALSE(result.ok);
         EXPECT_NE(result.error.find(error), std::string::npos) << result.error;
