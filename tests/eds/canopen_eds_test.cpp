@@ -25,10 +25,13 @@ TEST(CanOpenPdoLayout, ByteSplitAndHeaderCounts)
 class CanOpenHeadTemplate : public ::testing::Test
 {
 protected:
-    EdsBuildResult withHead(const std::string& head)
+    // The text generated from `head`, or why none was.
+    std::string says(const std::string& head)
     {
         store.put("OVN_HB612.eds", head);
-        return test::buildText(session, FieldbusProtocol::CanOpen, "/eds/CO_test.eds", &store);
+        const auto result =
+            test::buildText(session, FieldbusProtocol::CanOpen, "/eds/CO_test.eds", &store);
+        return result.ok ? result.text : result.error;
     }
     // The head template with `from` replaced by `to`; "[OptionalObjects]" stands for the whole
     // optional-object list, and `to` is then followed by `count` entries.
@@ -54,66 +57,54 @@ protected:
     TemplateStore store{session.gstrResourcePath};
 };
 
-TEST_F(CanOpenHeadTemplate, ObjectListsAreTakenAsTheyStand)
+TEST_F(CanOpenHeadTemplate, ObjectListsAndDatesAreTakenAsTheyStand)
 {
-    // Without lists in the head both start empty, in every run.
-    std::string head = edited("[OptionalObjects]", "");
-    head.erase(head.find("[ManufacturerObjects]"), 53);
-    for (int run = 0; run < 2; ++run) {
-        const auto result = withHead(head);
-        EXPECT_NE(result.text.find("[OptionalObjects]\r\nSupportedObjects=8\r\n1=0x1400\r\n"),
-                  std::string::npos);
-        EXPECT_NE(result.text.find("[ManufacturerObjects]\r\nSupportedObjects=3\r\n1=0x2600\r\n"
-                                   "2=0x3000\r\n3=0x4000\r\n"),
-                  std::string::npos);
-    }
-    // A list announcing more entries than follow takes the next lines, markers included, and
-    // fails when it runs past the end of the file.
-    const auto result = withHead(
-        edited("[OptionalObjects]", "[OptionalObjects]\r\nSupportedObjects=2\r\n1=0x1005\r\n"));
-    EXPECT_NE(result.text.find("SupportedObjects=10\r\n1=0x1005\r\n[END_CANOPEN_HEADER1]\r\n"
-                               "3=0x1400\r\n"),
-              std::string::npos);
-    EXPECT_FALSE(withHead("[START_CANOPEN_HEADER1]\r\n[OptionalObjects]\r\nSupportedObjects=3\r\n"
-                          "1=0x1000\r\n")
-                     .ok);
-}
-
-TEST_F(CanOpenHeadTemplate, ObjectListsBeyondTheirCapacityFail)
-{
-    // 92 from the template and the 8 objects of a head-only station fill the list exactly; a
-    // template list beyond 100 is refused as it is read.
-    EXPECT_NE(withHead(optionalObjects(92)).text.find("SupportedObjects=100\r\n"),
-              std::string::npos);
-    EXPECT_NE(withHead(optionalObjects(93)).error.find("more than 100"), std::string::npos);
-    EXPECT_NE(withHead(optionalObjects(101)).error.find("at most 100"), std::string::npos);
+    std::string noLists = edited("[OptionalObjects]", "");
+    noLists.erase(noLists.find("[ManufacturerObjects]"), 53);
+    const std::pair<std::string, const char*> heads[] = {
+        // Without lists in the head both start empty, in every run.
+        {noLists, "[OptionalObjects]\r\nSupportedObjects=8\r\n1=0x1400\r\n"},
+        {noLists, "[ManufacturerObjects]\r\nSupportedObjects=3\r\n1=0x2600\r\n2=0x3000\r\n"
+                  "3=0x4000\r\n"},
+        // A list announcing more entries than follow takes the next lines, markers included,
+        // and fails when it runs past the end of the file.
+        {edited("[OptionalObjects]", "[OptionalObjects]\r\nSupportedObjects=2\r\n1=0x1005\r\n"),
+         "SupportedObjects=10\r\n1=0x1005\r\n[END_CANOPEN_HEADER1]\r\n3=0x1400\r\n"},
+        {"[START_CANOPEN_HEADER1]\r\n[OptionalObjects]\r\nSupportedObjects=3\r\n1=0x1000\r\n",
+         "where more lines were expected"},
+        // 92 from the template and the 8 objects of a head-only station fill the list exactly; a
+        // template list beyond 100 is refused as it is read.
+        {optionalObjects(92), "SupportedObjects=100\r\n"},
+        {optionalObjects(93), "more than 100"},
+        {optionalObjects(101), "at most 100"},
+        // The creation date is replaced whole, the modification date overwritten.
+        {edited("CreationDate=01-01-2000", "CreationDate=01-01-2000 x"),
+         "\r\nCreationDate=06-30-2009\r\n"},
+        {Head, "\r\nModificationDate=06-30-2009 template\r\n"}};
+    for (const auto& [head, part] : heads)
+        EXPECT_NE(says(head).find(part), std::string::npos) << part;
 
     // 56 manufacturer objects, two slots, 0x3000 and 0x4000 make 60; a third slot is too many.
     const std::string head =
         edited("SupportedObjects=1\r\n1=0x2000\r\n", "SupportedObjects=56\r\n", 56);
     session.ClusterSlots[1] = session.ClusterSlots[2] = test::module("OVN_KD216.eds", 0, 0, 0, 0);
     session.UsedCount = 2;
-    EXPECT_NE(withHead(head).text.find("\r\n60=0x4000\r\n"), std::string::npos);
+    EXPECT_NE(says(head).find("\r\n60=0x4000\r\n"), std::string::npos);
     session.UsedCount = 3;
-    EXPECT_NE(withHead(head).error.find("more than 60"), std::string::npos);
-}
-
-TEST_F(CanOpenHeadTemplate, CreationDateIsReplacedAndModificationDateOverwritten)
-{
-    const auto result = withHead(edited("CreationDate=01-01-2000", "CreationDate=01-01-2000 x"));
-    EXPECT_NE(result.text.find("\r\nCreationDate=06-30-2009\r\n"), std::string::npos);
-    EXPECT_NE(result.text.find("\r\nModificationDate=06-30-2009 template\r\n"), std::string::npos);
+    EXPECT_NE(says(head).find("more than 60"), std::string::npos);
 }
 
 TEST_F(CanOpenHeadTemplate, PdoTemplatesAreOpenedOnlyWhenNeeded)
 {
     store = TemplateStore("/nonexistent/");
-    EXPECT_TRUE(withHead(Head).ok);
+    EXPECT_NE(says(Head).find("[OptionalObjects]"), std::string::npos);
     session.UsedBytes[DigitalIn] = 9;
-    EXPECT_NE(withHead(Head).error.find("OVN_KD236.eds"), std::string::npos);
+    EXPECT_NE(says(Head).find("cannot read the template /nonexistent/OVN_KD236.eds"),
+              std::string::npos);
     session.UsedBytes[DigitalIn] = 2;
     session.UsedBytes[AnalogOut] = 2;
-    EXPECT_NE(withHead(Head).error.find("OVN_KA224.eds"), std::string::npos);
+    EXPECT_NE(says(Head).find("cannot read the template /nonexistent/OVN_KA224.eds"),
+              std::string::npos);
 }
 
 } // namespace
