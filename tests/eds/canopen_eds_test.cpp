@@ -8,14 +8,6 @@
 namespace quillon {
 namespace {
 
-using test::module;
-
-EdsBuildResult canOpenText(Session& session, TemplateStore* store = nullptr,
-                           const std::string& path = "/eds/CO_test.eds")
-{
-    return test::buildText(session, FieldbusProtocol::CanOpen, path, store);
-}
-
 TEST(CanOpenPdoLayout, ByteSplitAndHeaderCounts)
 {
     EXPECT_EQ(splitPdoBytes(1, 0), (PdoBytes{0, 1, 0, 0, 0, 0, 0, 0, 0, 0, 0}));
@@ -23,68 +15,40 @@ TEST(CanOpenPdoLayout, ByteSplitAndHeaderCounts)
     EXPECT_EQ(splitPdoBytes(16, 32), (PdoBytes{0, 8, 8, 8, 8, 8, 8, 0, 0, 0, 0}));
     EXPECT_EQ(announcedPdoCount(3, 2, 0), 3);
     EXPECT_EQ(announcedPdoCount(1, 8, 0), 1);
-    EXPECT_EQ(announcedPdoCount(3, 10, 20), 7);
-    const std::pair<int, int> analogueAdds[] = {{1, 1},  {8, 1},  {9, 2},  {16, 2},
-                                                {17, 3}, {24, 3}, {25, 4}, {32, 4}};
-    for (const auto& [analogue, added] : analogueAdds)
+    // A second digital PDO, then one analogue PDO for each 8 bytes begun.
+    for (const auto& [analogue, added] :
+         {std::pair{1, 1}, {8, 1}, {9, 2}, {16, 2}, {17, 3}, {24, 3}, {25, 4}, {32, 4}})
         EXPECT_EQ(announcedPdoCount(1, 9, analogue), 2 + added) << analogue;
 }
 
-TEST(CanOpenSlotParameters, IndexAndSlotNumberFollowTheSlot)
-{
-    const std::tuple<const char*, int, const char*> lines[] = {
-        {"    [260Xsub1] ; text before the placeholder goes", 3,
-         "[2603sub1] ; text before the placeholder goes"},
-        {"ParameterName=DeviceParameter SlotX", 0, "ParameterName=DeviceParameter Slot1"},
-        // The last character goes, whatever it is.
-        {"ParameterName=DeviceParameter SlotX ", 2, "ParameterName=DeviceParameter SlotX3"}};
-    for (const auto& [from, slot, to] : lines) {
-        std::string line = from;
-        renameSlotParameterLine(line, slot);
-        EXPECT_EQ(line, to);
-    }
-}
-
-TEST(CanOpenEds, StationsMatchTheReviewedTexts)
-{
-    // Header rewrites, a template list of four continued from 5, second digital PDOs, COB-IDs
-    // 0x400 and 0x380, PDO03, a SlotX with a trailing blank; then 16 digital inputs and 20
-    // analogue output bytes, and a module at index 3 that indents its [260Xsub1].
-    const std::tuple<std::vector<ModuleInfo>, const char*, const char*> stations[] = {
-        {{module("OVN_KD236.eds", 8, 9, 0, 0), module("OVN_KA224.eds", 0, 0, 2, 4)},
-         "C:\\EDS\\CO_station.eds",
-         "expected_kd236_ka224.eds"},
-        {{module("OVN_KD216.eds", 14, 0, 0, 0), module("OVN_KA224.eds", 0, 0, 0, 20),
-          module("OVN_KD216.eds", 0, 0, 0, 0)},
-         "/eds/CO_test.eds",
-         "expected_di16_ao20.eds"}};
-    for (const auto& [modules, path, expected] : stations) {
-        Session session = test::stationSession("canopen", FieldbusProtocol::CanOpen, modules);
-        const auto result = canOpenText(session, nullptr, path);
-        ASSERT_TRUE(result.ok) << result.error;
-        EXPECT_EQ(result.text, *readFileBytes(test::EdsTestData + "canopen/" + expected));
-    }
-}
-
-// A head-only station generated from a head template of the test's own.
+// A station generated from a head template of the test's own.
 class CanOpenHeadTemplate : public ::testing::Test
 {
 protected:
-    EdsBuildResult withHead(const std::string& head)
+    // The text generated from `head`, or why none was.
+    std::string says(const std::string& head)
     {
         store.put("OVN_HB612.eds", head);
-        return canOpenText(session, &store);
+        const auto result =
+            test::buildText(session, FieldbusProtocol::CanOpen, "/eds/CO_test.eds", &store);
+        return result.ok ? result.text : result.error;
     }
-    // The head template with its optional-object list replaced by `list`, or by one of
-    // `count` entries.
-    static std::string withOptionalList(std::string list, int count = 0)
+    // The head template with `from` replaced by `to`; "[OptionalObjects]" stands for the whole
+    // optional-object list, and `to` is then followed by `count` entries.
+    static std::string edited(const std::string& from, std::string to, int count = 0)
     {
-        if (count > 0)
-            list = "[OptionalObjects]\r\nSupportedObjects=" + std::to_string(count) + "\r\n";
         for (int i = 1; i <= count; ++i)
-            list += std::to_string(i) + "=0x1000\r\n";
-        const auto from = Head.find("[OptionalObjects]");
-        return std::string(Head).replace(from, Head.find("[END_CANOPEN_HEADER1]") - from, list);
+            to += std::to_string(i) + "=0x1000\r\n";
+        const auto at = Head.find(from);
+        const auto length =
+            from == "[OptionalObjects]" ? Head.find("[END_CANOPEN_HEADER1]") - at : from.size();
+        return std::string(Head).replace(at, length, to);
+    }
+    static std::string optionalObjects(int count)
+    {
+        return edited("[OptionalObjects]",
+                      "[OptionalObjects]\r\nSupportedObjects=" + std::to_string(count) + "\r\n",
+                      count);
     }
 
     static inline const std::string Head =
@@ -93,78 +57,54 @@ protected:
     TemplateStore store{session.gstrResourcePath};
 };
 
-TEST_F(CanOpenHeadTemplate, ObjectListsAreTakenAsTheyStand)
+TEST_F(CanOpenHeadTemplate, ObjectListsAndDatesAreTakenAsTheyStand)
 {
-    // Without lists in the head both start empty, in every run.
-    std::string head = withOptionalList("");
-    head.erase(head.find("[ManufacturerObjects]"), 53);
-    for (int run = 0; run < 2; ++run) {
-        const auto result = withHead(head);
-        ASSERT_TRUE(result.ok) << result.error;
-        EXPECT_NE(result.text.find("[OptionalObjects]\r\nSupportedObjects=8\r\n1=0x1400\r\n"),
-                  std::string::npos);
-        EXPECT_NE(result.text.find("[ManufacturerObjects]\r\nSupportedObjects=3\r\n1=0x2600\r\n"
-                                   "2=0x3000\r\n3=0x4000\r\n"),
-                  std::string::npos);
-    }
-
-    // A list announcing more entries than follow takes the next lines, markers included, and
-    // fails when it runs past the end of the file.
-    const auto result =
-        withHead(withOptionalList("[OptionalObjects]\r\nSupportedObjects=2\r\n1=0x1005\r\n"));
-    ASSERT_TRUE(result.ok) << result.error;
-    EXPECT_NE(result.text.find("SupportedObjects=10\r\n1=0x1005\r\n[END_CANOPEN_HEADER1]\r\n"
-                               "3=0x1400\r\n"),
-              std::string::npos);
-    EXPECT_FALSE(withHead("[START_CANOPEN_HEADER1]\r\n[OptionalObjects]\r\nSupportedObjects=3\r\n"
-                          "1=0x1000\r\n")
-                     .ok);
-}
-
-TEST_F(CanOpenHeadTemplate, ObjectListsBeyondTheirCapacityFail)
-{
-    // 92 from the template and the 8 objects of a head-only station fill the list exactly; a
-    // template list beyond 100 is refused as it is read.
-    auto result = withHead(withOptionalList("", 92));
-    ASSERT_TRUE(result.ok) << result.error;
-    EXPECT_NE(result.text.find("SupportedObjects=100\r\n"), std::string::npos);
-    EXPECT_NE(withHead(withOptionalList("", 93)).error.find("more than 100"), std::string::npos);
-    EXPECT_NE(withHead(withOptionalList("", 101)).error.find("at most 100"), std::string::npos);
+    std::string noLists = edited("[OptionalObjects]", "");
+    noLists.erase(noLists.find("[ManufacturerObjects]"), 53);
+    const std::pair<std::string, const char*> heads[] = {
+        // Without lists in the head both start empty, in every run.
+        {noLists, "[OptionalObjects]\r\nSupportedObjects=8\r\n1=0x1400\r\n"},
+        {noLists, "[ManufacturerObjects]\r\nSupportedObjects=3\r\n1=0x2600\r\n2=0x3000\r\n"
+                  "3=0x4000\r\n"},
+        // A list announcing more entries than follow takes the next lines, markers included,
+        // and fails when it runs past the end of the file.
+        {edited("[OptionalObjects]", "[OptionalObjects]\r\nSupportedObjects=2\r\n1=0x1005\r\n"),
+         "SupportedObjects=10\r\n1=0x1005\r\n[END_CANOPEN_HEADER1]\r\n3=0x1400\r\n"},
+        {"[START_CANOPEN_HEADER1]\r\n[OptionalObjects]\r\nSupportedObjects=3\r\n1=0x1000\r\n",
+         "where more lines were expected"},
+        // 92 from the template and the 8 objects of a head-only station fill the list exactly; a
+        // template list beyond 100 is refused as it is read.
+        {optionalObjects(92), "SupportedObjects=100\r\n"},
+        {optionalObjects(93), "more than 100"},
+        {optionalObjects(101), "at most 100"},
+        // The creation date is replaced whole, the modification date overwritten.
+        {edited("CreationDate=01-01-2000", "CreationDate=01-01-2000 x"),
+         "\r\nCreationDate=06-30-2009\r\n"},
+        {Head, "\r\nModificationDate=06-30-2009 template\r\n"}};
+    for (const auto& [head, part] : heads)
+        EXPECT_NE(says(head).find(part), std::string::npos) << part;
 
     // 56 manufacturer objects, two slots, 0x3000 and 0x4000 make 60; a third slot is too many.
-    std::string manufacturer = "SupportedObjects=56\r\n";
-    for (int i = 1; i <= 56; ++i)
-        manufacturer += std::to_string(i) + "=0x2000\r\n";
-    const std::string head = std::string(Head).replace(
-        Head.find("SupportedObjects=1\r\n1=0x2000\r\n"), 30, manufacturer);
-    session.ClusterSlots[1] = module("OVN_KD216.eds", 0, 0, 0, 0);
+    const std::string head =
+        edited("SupportedObjects=1\r\n1=0x2000\r\n", "SupportedObjects=56\r\n", 56);
+    session.ClusterSlots[1] = session.ClusterSlots[2] = test::module("OVN_KD216.eds", 0, 0, 0, 0);
     session.UsedCount = 2;
-    result = withHead(head);
-    ASSERT_TRUE(result.ok) << result.error;
-    EXPECT_NE(result.text.find("\r\n60=0x4000\r\n"), std::string::npos);
-    session.ClusterSlots[2] = session.ClusterSlots[1];
+    EXPECT_NE(says(head).find("\r\n60=0x4000\r\n"), std::string::npos);
     session.UsedCount = 3;
-    EXPECT_NE(withHead(head).error.find("more than 60"), std::string::npos);
-}
-
-TEST_F(CanOpenHeadTemplate, CreationDateIsReplacedAndModificationDateOverwritten)
-{
-    const auto result = withHead(std::string(Head).replace(Head.find("CreationDate=01-01-2000"), 23,
-                                                           "CreationDate=01-01-2000 template"));
-    EXPECT_NE(result.text.find("\r\nCreationDate=06-30-2009\r\n"), std::string::npos);
-    EXPECT_NE(result.text.find("\r\nModificationDate=06-30-2009 template\r\n"), std::string::npos);
+    EXPECT_NE(says(head).find("more than 60"), std::string::npos);
 }
 
 TEST_F(CanOpenHeadTemplate, PdoTemplatesAreOpenedOnlyWhenNeeded)
 {
-    session.gstrResourcePath = "/nonexistent/";
-    store = TemplateStore(session.gstrResourcePath);
-    EXPECT_TRUE(withHead(Head).ok);
+    store = TemplateStore("/nonexistent/");
+    EXPECT_NE(says(Head).find("[OptionalObjects]"), std::string::npos);
     session.UsedBytes[DigitalIn] = 9;
-    EXPECT_NE(withHead(Head).error.find("OVN_KD236.eds"), std::string::npos);
+    EXPECT_NE(says(Head).find("cannot read the template /nonexistent/OVN_KD236.eds"),
+              std::string::npos);
     session.UsedBytes[DigitalIn] = 2;
     session.UsedBytes[AnalogOut] = 2;
-    EXPECT_NE(withHead(Head).error.find("OVN_KA224.eds"), std::string::npos);
+    EXPECT_NE(says(Head).find("cannot read the template /nonexistent/OVN_KA224.eds"),
+              std::string::npos);
 }
 
 } // namespace

@@ -18,19 +18,12 @@ std::string fixture(const std::string& name)
     return bytes.value_or("");
 }
 
-// `text` with `from` replaced by `to`.
+// `text` with the first `from` replaced by `to`.
 std::string edited(std::string text, const std::string& from, const std::string& to)
 {
     const auto at = text.find(from);
     EXPECT_NE(at, std::string::npos) << from;
     return at == std::string::npos ? text : text.replace(at, from.size(), to);
-}
-
-std::string withLineEnds(std::string text, const std::string& lineEnd)
-{
-    for (auto at = text.find("\r\n"); at != std::string::npos; at = text.find("\r\n", at + 1))
-        text.replace(at, 2, lineEnd);
-    return text;
 }
 
 using Expected = std::pair<int, std::string>; // a line and a part of the message on it
@@ -49,12 +42,14 @@ void expectFindings(const CheckReport& report, const std::vector<Expected>& expe
 
 TEST(CheckEds, AcceptsCleanFilesOfBothFormatsWithAnyLineEnds)
 {
-    // Both are shaped like generated output: lists between the CANopen object blocks, $NODEID
-    // defaults, signed limits as bit patterns; the DeviceNet Param/Enum pairs in [Params].
     for (const auto& [name, format] : {std::pair{"canopen_clean.eds", EdsFormat::CanOpen},
                                        std::pair{"devicenet_clean.eds", EdsFormat::DeviceNet}}) {
         for (const char* lineEnd : {"\r\n", "\n", "\r"}) {
-            const CheckReport report = checkEds(withLineEnds(fixture(name), lineEnd));
+            std::string text = fixture(name);
+            for (auto at = text.find("\r\n"); at != std::string::npos;
+                 at = text.find("\r\n", at + 1))
+                text.replace(at, 2, lineEnd);
+            const CheckReport report = checkEds(text);
             EXPECT_EQ(report.format, format) << name;
             EXPECT_TRUE(report.clean()) << formatReport(report, name);
         }
@@ -74,19 +69,19 @@ TEST(CheckEds, ReportsEachRulesViolationsOnTheirLines)
 
 TEST(CheckCanOpen, ReadsNumbersAndDataTypesAsCanOpenToolsDo)
 {
-    std::string clean = withLineEnds(fixture("canopen_clean.eds"), "\n");
-    clean.erase(clean.find("[4000]\n"));
+    std::string clean = fixture("canopen_clean.eds");
+    clean.erase(clean.find("[4000]\r\n"));
     for (const auto& [keys, finding] : readCases(QUILLON_TEST_DATA "/check/canopen_numbers.txt")) {
-        std::string object = keys + "\n";
-        std::replace(object.begin(), object.end(), ';', '\n');
-        if (object.find("AccessType") == std::string::npos && object != "ObjectType=0x2\n")
-            object += "AccessType=rw\n";
-        const CheckReport report = checkEds(clean + "[4000]\nParameterName=Value\n" + object);
+        std::string object = keys + "\r\n";
+        for (auto at = object.find(';'); at != std::string::npos; at = object.find(';', at))
+            object.replace(at, 1, "\r\n");
+        if (object.find("AccessType") == std::string::npos && object != "ObjectType=0x2\r\n")
+            object += "AccessType=rw\r\n";
+        const CheckReport report = checkEds(clean + "[4000]\r\nParameterName=Value\r\n" + object);
         ASSERT_EQ(report.findings.size(), finding.empty() ? 0u : 1u)
             << keys << formatReport(report, "");
-        if (!finding.empty()) {
-            EXPECT_NE(report.findings[0].message.find(finding), std::string::npos) << keys;
-        }
+        EXPECT_NE(finding.empty() ? 0 : report.findings[0].message.find(finding), std::string::npos)
+            << keys;
     }
 }
 
@@ -96,35 +91,20 @@ TEST(CheckEds, EditsOfTheCleanFilesGiveTheirFindings)
         SCOPED_TRACE(edit);
         for (auto at = edit.find("\\n"); at != std::string::npos; at = edit.find("\\n", at))
             edit.replace(at, 2, "\r\n");
-        const auto bar = edit.find(" | ");
-        const auto bar2 = edit.find(" | ", bar + 3);
-        expectFindings(
-            checkEds(edited(fixture(edit.substr(0, bar)), edit.substr(bar + 3, bar2 - bar - 3),
-                            edit.substr(bar2 + 3))),
-            finding.empty() ? std::vector<Expected>{}
-                            : std::vector<Expected>{
-                                  {std::stoi(finding), finding.substr(finding.find(": ") + 2)}});
+        std::vector<std::string> parts; // the file, then what is replaced and by what
+        for (std::size_t from = 0, bar = 0; bar != std::string::npos; from = bar + 3) {
+            bar = edit.find(" | ", from);
+            parts.push_back(edit.substr(from, bar - from));
+        }
+        std::string text = fixture(parts[0]);
+        for (std::size_t i = 1; i + 1 < parts.size(); i += 2)
+            text = edited(text, parts[i], parts[i + 1]);
+        expectFindings(checkEds(text),
+                       finding.empty()
+                           ? std::vector<Expected>{}
+                           : std::vector<Expected>{
+                                 {std::stoi(finding), finding.substr(finding.find(": ") + 2)}});
     }
-}
-
-TEST(CheckDeviceNet, EnumerationsMayStandInEnumParButParametersMayNot)
-{
-    const std::string enumLine = "        Enum12 = 0, \"off\", 1, \"on\";\r\n";
-    const std::string moved =
-        edited(fixture("devicenet_clean.eds"), enumLine, "") + "[EnumPar]\r\n" + enumLine;
-    EXPECT_TRUE(checkEds(moved).clean());
-    expectFindings(checkEds(moved + "        Param14 = 0;\r\n"),
-                   {{static_cast<int>(splitLines(moved).size()) + 1,
-                     "Param14 stands here; parameters belong in [Params]"}});
-}
-
-TEST(CheckEds, RecognisesTheFormatByItsFirstKnownSection)
-{
-    EXPECT_EQ(checkEds("; comment\r\n[Comments]\r\nLines=0\r\n[FileInfo]\r\n").format,
-              EdsFormat::CanOpen);
-    EXPECT_EQ(checkEds("$ comment\r\n[Device]\r\n").format, EdsFormat::DeviceNet);
-    expectFindings(checkEds("[Settings]\r\nkey=value\r\n"), {{0, "this is not an EDS"}});
-    expectFindings(checkEds(""), {{0, "the file is empty"}});
 }
 
 TEST(CheckEds, HostileInputMeetsABoundWithOneFinding)
@@ -148,7 +128,6 @@ TEST(CheckEds, HostileInputMeetsABoundWithOneFinding)
         values += "A = " + std::string(60000, ',') + ";\n";
     expectFindings(checkEds(values),
                    {{static_cast<int>(MaxCheckedValues / 60000 + 2), "entries and values"}});
-
     // Findings are capped too; one more says so.
     std::string junk = "[FileInfo]\r\n";
     for (std::size_t i = 0; i < MaxReportedFindings + 50; ++i)
@@ -159,8 +138,15 @@ TEST(CheckEds, HostileInputMeetsABoundWithOneFinding)
               (CheckFinding{0, "more than 10000 findings; the rest are not reported"}));
 }
 
-TEST(CheckEds, BrokenFragmentsGiveFindingsNotCrashes)
+TEST(CheckEds, ShortAndBrokenTextsGiveFindingsNotCrashes)
 {
+    // The format is recognised by the first known section.
+    EXPECT_EQ(checkEds("; comment\r\n[Comments]\r\nLines=0\r\n[FileInfo]\r\n").format,
+              EdsFormat::CanOpen);
+    EXPECT_EQ(checkEds("$ comment\r\n[Device]\r\n").format, EdsFormat::DeviceNet);
+    expectFindings(checkEds("[Settings]\r\nkey=value\r\n"), {{0, "this is not an EDS"}});
+    expectFindings(checkEds(""), {{0, "the file is empty"}});
+
     const std::string_view fragments[] = {
         "[FileInfo]\r\n[",
         "[FileInfo]\r\n=",
@@ -170,8 +156,7 @@ TEST(CheckEds, BrokenFragmentsGiveFindingsNotCrashes)
         "[File]\r\nA = \"unterminated",
         "[File]\r\n[Params]\r\nParam99999999999 = ;\r\nEnum0 = ;\r\nParam1",
         "[Device]\r\nB = 1 $ comment ; not the end\r\n",
-        std::string_view("[File]\0\0=\0;", 11),
-    };
+        std::string_view("[File]\0\0=\0;", 11)};
     for (const std::string_view f : fragments)
         EXPECT_FALSE(checkEds(f).clean()) << f;
 }

@@ -29,8 +29,8 @@ inline ModuleInfo module(const std::string& resourceFile, int di, int dout, int 
     return ModuleInfo{resourceFile.substr(4, 5) + ".wmf", di, dout, ai, ao, resourceFile, 3};
 }
 
-// An open configuration of the head plus `modules`, used bytes summed as adding them would,
-// templates from tests/data/eds/<templateSet>/ (or any directory ending in a separator).
+// An open configuration of the head plus `modules`, templates from tests/data/eds/<templateSet>/
+// or from a directory ending in a separator.
 inline Session stationSession(const std::string& templateSet, FieldbusProtocol protocol,
                               const std::vector<ModuleInfo>& modules)
 {
@@ -51,8 +51,7 @@ inline Session stationSession(const std::string& templateSet, FieldbusProtocol p
     return session;
 }
 
-// The EDS text generated for `session` at the fixed instant, from `store` when one is given;
-// a text from the shipped templates is also run through the conformance checker.
+// The EDS text generated at the fixed instant, from `store` when one is given.
 inline EdsBuildResult buildText(Session& session, FieldbusProtocol protocol,
                                 const std::string& path = "/x.eds", TemplateStore* store = nullptr)
 {
@@ -60,8 +59,7 @@ inline EdsBuildResult buildText(Session& session, FieldbusProtocol protocol,
     EdsBuildResult result =
         store ? buildEdsText(session, protocol, path, fixedInstant(), dialogs, *store)
               : buildEdsText(session, protocol, path, fixedInstant(), dialogs);
-    // What the shipped templates give must pass the conformance checker; the hand-written edge
-    // case templates are fragments by design and are pinned by their reviewed outputs instead.
+    // What the shipped templates give must pass the checker; the hand-written ones are fragments.
     const bool shippedTemplates =
         session.gstrResourcePath.rfind(std::string(QUILLON_RESOURCES), 0) == 0;
     if (result.ok && shippedTemplates) {

@@ -1,9 +1,10 @@
+#include <algorithm>
 #include <gtest/gtest.h>
 #include <sstream>
 
-#include "core/file_access.h"
 #include "core/settings.h"
 #include "tests/eds/eds_test_support.h"
+#include "tests/fakes/case_file.h"
 #include "tests/fakes/golden.h"
 
 namespace quillon {
@@ -20,43 +21,44 @@ const Settings& sampleCatalogue()
 ModuleInfo catalogueModule(const std::string& model)
 {
     const Settings& settings = sampleCatalogue();
-    for (std::size_t i = 0; i < settings.moduleNames.size(); ++i) {
-        if (settings.moduleNames[i].starts_with(model))
-            return settings.catalogue[i];
-    }
-    ADD_FAILURE() << "no catalogue module " << model;
-    return {};
+    const auto found = std::ranges::find_if(
+        settings.moduleNames, [&model](const auto& name) { return name.starts_with(model); });
+    EXPECT_NE(found, settings.moduleNames.end()) << model;
+    return settings.catalogue.at(static_cast<std::size_t>(found - settings.moduleNames.begin()));
 }
 
-EdsBuildResult generate(FieldbusProtocol protocol, const std::vector<ModuleInfo>& modules)
+TEST(Stations, MatchTheirGoldenFiles)
 {
-    Session session = test::stationSession(sampleCatalogue().resourcePath, protocol, modules);
-    EXPECT_FALSE(checkGeneratorRange(session, protocol));
-    return test::buildText(session, protocol, "C:\\Quillon\\EDSFiles\\sample.eds");
-}
-
-TEST(SampleCatalogue, StationsMatchTheirGoldenFiles)
-{
-    const std::pair<std::string, std::string> stations[] = {
-        {"DN_head_only.eds", ""},
-        {"DN_seven_modules.eds", "KD214 KD414 KA222 KA422 KM644 KD454 KM622"},
-        {"CO_head_only.eds", ""},
-        {"CO_mixed_station.eds", "KD236 KD418 KA224 KA424 KM622"},
-        // 16 digital inputs: the second transmit PDO maps sub-indices 09 to 10.
-        {"CO_sixteen_digital_inputs.eds", "KD236 KD236 KD236 KD236 KD236 KD236 KD236"},
-        // 32 analogue bytes each way: four analogue PDOs per direction.
-        {"CO_analogue_limits.eds", "KA228 KA228 KA424 KA424 KA424 KA424"},
-    };
-    for (const auto& [golden, models] : stations) {
-        std::vector<ModuleInfo> modules;
-        std::istringstream names(models);
-        for (std::string model; names >> model;)
-            modules.push_back(catalogueModule(model));
-        const auto result = generate(golden.starts_with("DN") ? FieldbusProtocol::DeviceNet
-                                                              : FieldbusProtocol::CanOpen,
-                                     modules);
+    for (const auto& [station, golden] : test::readCases(test::EdsTestData + "stations.txt")) {
+        SCOPED_TRACE(golden);
+        std::istringstream fields(station);
+        std::string templates, protocolName, bar, path, modules;
+        fields >> templates >> protocolName >> bar >> path >> bar;
+        std::getline(fields, modules);
+        const bool catalogue = templates == "catalogue";
+        const auto protocol =
+            protocolName == "canopen" ? FieldbusProtocol::CanOpen : FieldbusProtocol::DeviceNet;
+        std::vector<ModuleInfo> slots;
+        std::istringstream list(modules);
+        for (std::string entry; std::getline(list, entry, ',');) {
+            std::istringstream words(entry);
+            std::string model;
+            int di = 0, dout = 0, ai = 0, ao = 0;
+            words >> model >> di >> dout >> ai >> ao; // the catalogue knows its modules' bytes
+            if (!model.empty())
+                slots.push_back(catalogue
+                                    ? catalogueModule(model)
+                                    : test::module("OVN_" + model + ".eds", di, dout, ai, ao));
+        }
+        Session session = test::stationSession(
+            catalogue ? sampleCatalogue().resourcePath : templates, protocol, slots);
+        EXPECT_FALSE(checkGeneratorRange(session, protocol));
+        const auto result = test::buildText(session, protocol, path);
         ASSERT_TRUE(result.ok) << result.error;
-        test::expectGolden(result.text + "\r\n", test::EdsTestData + "golden/" + golden);
+        test::expectGolden(result.text + "\r\n", test::EdsTestData + golden);
+        if (!slots.empty()) {
+            EXPECT_EQ(session.ModelName[slots.size()], modelNameOf(slots.back().ResourceFile));
+        }
     }
 }
 

@@ -46,30 +46,6 @@ TEST(CopySection, MarkerRulesAndLineEnds)
     EXPECT_EQ(withCrLfLineEnds("\ra\r\n"), "\r\na\r\n");
 }
 
-TEST(CopySection, HandlerPullsLinesPastTheEndMarkerButNotPastTheEnd)
-{
-    const LineHandler handler = [](std::string& line, LineSource& source,
-                                   std::string& section) -> ReadStatus {
-        if (line != "key")
-            return {};
-        section += "key\r\n";
-        return source.pullLine(line);
-    };
-    LineSource source(std::string("a\r\nkey\r\n[E]\r\nb\r\n[E]\r\nc\r\n"));
-    std::string section;
-    ASSERT_TRUE(copySection(source, std::nullopt, "[E]", handler, section).ok);
-    EXPECT_EQ(section, "a\r\nkey\r\n[E]\r\nb\r\n");
-    // The source reads on after the section, as the head template's PDO section is read.
-    std::string rest;
-    ASSERT_TRUE(copySection(source, std::nullopt, "[E]", {}, rest).ok);
-    EXPECT_EQ(rest, "c\r\n");
-
-    LineSource cut(std::string("a\r\nkey\r\n"), "OVN_TEST1.eds");
-    const ReadStatus status = copySection(cut, std::nullopt, "[E]", handler, section);
-    EXPECT_FALSE(status.ok);
-    EXPECT_NE(status.error.find("OVN_TEST1.eds"), std::string::npos);
-}
-
 TEST(TemplateStore, ReadsFromTheResourceDirectoryOrFromMemory)
 {
     // A name written in Latin-1 by a Windows editor finds the file of that name on disk.
@@ -90,10 +66,6 @@ TEST(TemplateStore, ReadsFromTheResourceDirectoryOrFromMemory)
 
 TEST(OverwriteAt, NeverChangesTheLengthOfTheLine)
 {
-    EXPECT_EQ(overwriteAt("ParamXXX = 0,6", 1, "Param12 "), "Param12  = 0,6");
-    // From 100 on the number takes the character after the placeholder.
-    EXPECT_EQ(overwriteAt("ParamXXX =", 1, "Param100 "), "Param100 =");
-    EXPECT_EQ(overwriteAt("  CreateDate = 1", 3, "CreateDate = 06-30-2009"), "  CreateDate = 0");
     EXPECT_EQ(overwriteAt("abc", 3, "XYZ"), "abX");
     EXPECT_EQ(overwriteAt("abc", 4, "X"), "abc");
     EXPECT_EQ(overwriteAt("abc", 0, "X"), "abc");
