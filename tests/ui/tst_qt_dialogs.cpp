@@ -13,50 +13,39 @@ class TestQtDialogs : public QObject
     Q_OBJECT
 
 private Q_SLOTS:
-    void messageBoxes_showTitleIconAndButtons_data()
-    {
-        QTest::addColumn<int>("press"); // NoButton: Escape
-        QTest::addColumn<int>("icon");
-        QTest::addColumn<bool>("yes");
-        QTest::newRow("notice") << int(QMessageBox::Ok) << int(QMessageBox::Warning) << false;
-        QTest::newRow("yes") << int(QMessageBox::Yes) << int(QMessageBox::Question) << true;
-        QTest::newRow("no") << int(QMessageBox::No) << int(QMessageBox::Question) << false;
-        QTest::newRow("escape") << int(QMessageBox::NoButton) << int(QMessageBox::Question)
-                                << false;
-    }
-
     void messageBoxes_showTitleIconAndButtons()
     {
-        QFETCH(int, press);
-        QFETCH(int, icon);
-        QFETCH(bool, yes);
-        QString said;
-        int shownIcon = 0;
-        int buttons = 0;
-        test::ModalWatcher watcher({[&](QWidget* modal) {
-            auto* box = qobject_cast<QMessageBox*>(modal);
-            QVERIFY(box);
-            said = box->windowTitle() + '|' + box->text() + '|' + box->detailedText();
-            shownIcon = box->icon();
-            buttons = box->standardButtons();
-            if (press == QMessageBox::NoButton)
-                QTest::keyClick(box, Qt::Key_Escape);
-            else
-                box->button(QMessageBox::StandardButton(press))->click();
-        }});
-        QtDialogs dialogs;
-        if (icon == QMessageBox::Warning) {
-            dialogs.notice("Ini-File not found or Resource-Files missing!", "Quillon.ini: \xE9");
-            QCOMPARE(said, QString::fromLatin1("EDS-INFO|Ini-File not found or Resource-Files "
-                                               "missing!|Quillon.ini: \xE9"));
-            QCOMPARE(buttons, int(QMessageBox::Ok));
-        } else {
-            QCOMPARE(dialogs.askYesNo("Do you really want to reset Quillon?"), yes);
-            QCOMPARE(said, QStringLiteral("EDS-INFO|Do you really want to reset Quillon?|"));
-            QCOMPARE(buttons, int(QMessageBox::Yes | QMessageBox::No));
+        // The button pressed (none: Escape), the icon the box shows and the answer.
+        const std::tuple<QMessageBox::StandardButton, QMessageBox::Icon, bool> rows[] = {
+            {QMessageBox::Ok, QMessageBox::Warning, false},
+            {QMessageBox::Yes, QMessageBox::Question, true},
+            {QMessageBox::No, QMessageBox::Question, false},
+            {QMessageBox::NoButton, QMessageBox::Question, false}};
+        for (const auto& [press, icon, yes] : rows) {
+            QString said;
+            test::ModalWatcher watcher({[&, press = press, icon = icon](QWidget* modal) {
+                auto* box = qobject_cast<QMessageBox*>(modal);
+                QVERIFY(box && box->icon() == icon);
+                said = box->windowTitle() + '|' + box->text() + '|' + box->detailedText() + '|' +
+                       QString::number(box->standardButtons());
+                if (press == QMessageBox::NoButton)
+                    QTest::keyClick(box, Qt::Key_Escape);
+                else
+                    box->button(press)->click();
+            }});
+            QtDialogs dialogs;
+            if (icon == QMessageBox::Warning) {
+                dialogs.notice("Ini-File not found or Resource-Files missing!",
+                               "Quillon.ini: \xE9");
+                QCOMPARE(said, QString::fromLatin1("EDS-INFO|Ini-File not found or Resource-Files "
+                                                   "missing!|Quillon.ini: \xE9|%1")
+                                   .arg(QMessageBox::Ok));
+            } else {
+                QCOMPARE(dialogs.askYesNo("Do you really want to reset Quillon?"), yes);
+                QCOMPARE(said, QStringLiteral("EDS-INFO|Do you really want to reset Quillon?||%1")
+                                   .arg(QMessageBox::Yes | QMessageBox::No));
+            }
         }
-        QVERIFY(watcher.done());
-        QCOMPARE(shownIcon, icon);
     }
 
     void saveFile_presetsTitleFolderNameAndFilter_neverAsksToReplace_data()
