@@ -13,64 +13,62 @@
 namespace quillon::test {
 
 // Writes small placeable Windows metafiles in memory, record by record, for the picture tests.
-// Colours are given as &H00BBGGRR.
+// Colours are given as &H00BBGGRR, coordinates as x before y (the file keeps y first).
 class WmfBuilder
 {
 public:
-    WmfBuilder(std::int16_t left, std::int16_t top, std::int16_t right, std::int16_t bottom,
-               std::uint16_t unitsPerInch = 1440)
-        : m_header{0xCDD7, 0x9AC6, 0, w(left), w(top), w(right), w(bottom), unitsPerInch, 0, 0}
+    using Words = std::vector<std::uint16_t>;
+
+    WmfBuilder(int left, int top, int right, int bottom, int unitsPerInch = 1440)
+        : m_header{0xCDD7, 0x9AC6, 0, w(left), w(top), w(right), w(bottom), w(unitsPerInch), 0, 0}
     {}
 
     // Any record, with its parameters as 16-bit words.
-    WmfBuilder& record(std::uint16_t function, std::vector<std::uint16_t> words)
+    WmfBuilder& record(std::uint16_t function, Words words)
     {
         m_records.emplace_back(function, std::move(words));
         return *this;
     }
 
-    WmfBuilder& windowOrg(std::int16_t x, std::int16_t y) { return record(0x020B, {w(y), w(x)}); }
-    WmfBuilder& windowExt(std::int16_t x, std::int16_t y) { return record(0x020C, {w(y), w(x)}); }
-    WmfBuilder& pen(std::uint16_t style, std::int16_t width, std::uint32_t colour)
+    WmfBuilder& windowOrg(int x, int y) { return record(0x020B, {w(y), w(x)}); }
+    WmfBuilder& windowExt(int x, int y) { return record(0x020C, {w(y), w(x)}); }
+    WmfBuilder& pen(int style, int width, std::uint32_t colour)
     {
-        return record(0x02FA, {style, w(width), 0, lo(colour), hi(colour)});
+        return record(0x02FA, {w(style), w(width), 0, w(colour), w(colour >> 16)});
     }
-    WmfBuilder& brush(std::uint16_t style, std::uint32_t colour, std::uint16_t hatch = 0)
+    WmfBuilder& brush(int style, std::uint32_t colour, int hatch = 0)
     {
-        return record(0x02FC, {style, lo(colour), hi(colour), hatch});
+        return record(0x02FC, {w(style), w(colour), w(colour >> 16), w(hatch)});
     }
-    WmfBuilder& font(std::int16_t height, std::int16_t weight, const std::string& face)
+    WmfBuilder& font(int height, int weight, const std::string& face)
     {
-        std::vector<std::uint16_t> words = {w(height), 0, 0, 0, w(weight), 0, 0, 0, 0};
-        appendBytes(words, face + '\0');
-        return record(0x02FB, words);
+        return record(0x02FB, withText({w(height), 0, 0, 0, w(weight), 0, 0, 0, 0}, face + '\0'));
     }
-    WmfBuilder& select(std::uint16_t index) { return record(0x012D, {index}); }
-    WmfBuilder& remove(std::uint16_t index) { return record(0x01F0, {index}); }
+    WmfBuilder& select(int index) { return record(0x012D, {w(index)}); }
+    WmfBuilder& remove(int index) { return record(0x01F0, {w(index)}); }
     WmfBuilder& textColour(std::uint32_t colour)
     {
-        return record(0x0209, {lo(colour), hi(colour)});
+        return record(0x0209, {w(colour), w(colour >> 16)});
     }
-    WmfBuilder& backgroundMode(std::uint16_t mode) { return record(0x0102, {mode}); }
-    WmfBuilder& rectangle(std::int16_t l, std::int16_t t, std::int16_t r, std::int16_t b)
+    WmfBuilder& backgroundMode(int mode) { return record(0x0102, {w(mode)}); }
+    WmfBuilder& rectangle(int l, int t, int r, int b)
     {
         return record(0x041B, {w(b), w(r), w(t), w(l)});
     }
-    WmfBuilder& ellipse(std::int16_t l, std::int16_t t, std::int16_t r, std::int16_t b)
+    WmfBuilder& ellipse(int l, int t, int r, int b)
     {
         return record(0x0418, {w(b), w(r), w(t), w(l)});
     }
-    WmfBuilder& polygon(std::initializer_list<std::pair<std::int16_t, std::int16_t>> points)
+    WmfBuilder& polygon(std::initializer_list<std::pair<int, int>> points)
     {
-        std::vector<std::uint16_t> words = {static_cast<std::uint16_t>(points.size())};
+        Words words = {w(static_cast<int>(points.size()))};
         for (const auto& [x, y] : points)
             words.insert(words.end(), {w(x), w(y)});
         return record(0x0324, words);
     }
-    WmfBuilder& textOut(std::int16_t x, std::int16_t y, const std::string& text)
+    WmfBuilder& textOut(int x, int y, const std::string& text)
     {
-        std::vector<std::uint16_t> words = {static_cast<std::uint16_t>(text.size())};
-        appendBytes(words, text);
+        Words words = withText({w(static_cast<int>(text.size()))}, text);
         words.insert(words.end(), {w(y), w(x)});
         return record(0x0521, words);
     }
@@ -79,7 +77,7 @@ public:
     // end record.
     [[nodiscard]] QByteArray bytes() const
     {
-        std::vector<std::uint16_t> out(std::begin(m_header), std::end(m_header));
+        Words out(std::begin(m_header), std::end(m_header));
         std::uint16_t checksum = 0;
         for (std::uint16_t v : m_header)
             checksum ^= v;
@@ -90,12 +88,10 @@ public:
             size += 3 + static_cast<std::uint32_t>(params.size());
             largest = std::max(largest, 3 + static_cast<std::uint32_t>(params.size()));
         }
-        const std::uint16_t objects = 16;
         out.insert(out.end(),
-                   {1, 9, 0x0300, lo(size), hi(size), objects, lo(largest), hi(largest), 0});
+                   {1, 9, 0x0300, w(size), w(size >> 16), 16, w(largest), w(largest >> 16), 0});
         for (const auto& [function, params] : m_records) {
-            const auto words = 3 + static_cast<std::uint32_t>(params.size());
-            out.insert(out.end(), {lo(words), hi(words), function});
+            out.insert(out.end(), {w(3 + params.size()), w((3 + params.size()) >> 16), function});
             out.insert(out.end(), params.begin(), params.end());
         }
         out.insert(out.end(), {3, 0, 0});
@@ -106,21 +102,19 @@ public:
     }
 
 private:
-    static std::uint16_t w(std::int16_t v) { return static_cast<std::uint16_t>(v); }
-    static std::uint16_t lo(std::uint32_t v) { return static_cast<std::uint16_t>(v & 0xFFFF); }
-    static std::uint16_t hi(std::uint32_t v) { return static_cast<std::uint16_t>(v >> 16); }
-    static void appendBytes(std::vector<std::uint16_t>& words, const std::string& bytes)
+    template <typename T> static std::uint16_t w(T v) { return static_cast<std::uint16_t>(v); }
+    // Bytes packed two to a word, low byte first.
+    static Words withText(Words words, const std::string& bytes)
     {
-        for (std::size_t i = 0; i < bytes.size(); i += 2) {
-            const auto second =
-                i + 1 < bytes.size() ? static_cast<unsigned char>(bytes[i + 1]) : 0u;
-            words.push_back(
-                static_cast<std::uint16_t>(static_cast<unsigned char>(bytes[i]) | (second << 8)));
-        }
+        for (std::size_t i = 0; i < bytes.size(); i += 2)
+            words.push_back(static_cast<std::uint16_t>(
+                static_cast<unsigned char>(bytes[i]) |
+                (i + 1 < bytes.size() ? static_cast<unsigned char>(bytes[i + 1]) << 8 : 0)));
+        return words;
     }
 
     std::uint16_t m_header[10];
-    std::vector<std::pair<std::uint16_t, std::vector<std::uint16_t>>> m_records;
+    std::vector<std::pair<std::uint16_t, Words>> m_records;
 };
 
 } // namespace quillon::test
