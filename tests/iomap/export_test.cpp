@@ -46,6 +46,7 @@ class EdsExport : public ::testing::Test
 protected:
     EdsExport()
     {
+        s.gstrResourcePath = QUILLON_TEST_DATA "/cli/Resources/";
         fs::create_directory(at("sycon"));
         system.values[CanOpenEdsPathValue] = at("sycon");
     }
@@ -70,11 +71,7 @@ protected:
 
     test::TempStation m_station;
     FakeSystem system;
-    Session s = [] {
-        Session session;
-        session.gstrResourcePath = QUILLON_TEST_DATA "/cli/Resources/";
-        return session;
-    }();
+    Session s;
 };
 
 TEST_F(EdsExport, RefusalsComeInOrderAndCopyNothing)
