@@ -17,12 +17,9 @@ namespace {
 
 constexpr int SampleCatalogueSize = 17;
 
-// The sample station, where the I/O map window, the project file and both EDS generators run for
-// real on what the clicks built.
 class SampleCluster : public test::SampleStationTest
 {
 protected:
-    // Free positions before the last module.
     int gapCount() const
     {
         int gaps = 0;
@@ -32,8 +29,8 @@ protected:
     }
 
     // What disagrees with the pictures: the findings of layout(), and while the cluster has no
-    // gap (during one the views keep what they showed before the clear) the I/O map window, the
-    // project file and the product name of both EDS.
+    // gap (during one the views keep what they showed before the clear) the I/O map window and
+    // the product name of both EDS.
     std::string inconsistencies()
     {
         const std::string shown = layout();
@@ -42,7 +39,6 @@ protected:
             return out;
 
         std::string expectedName = "K310";
-        std::vector<std::string> modules;
         ShowIoList(s);
         for (std::size_t pos = 0; pos < ShownPositions; ++pos) {
             const ModuleInfo& m = s.ClusterSlots[pos];
@@ -51,28 +47,16 @@ protected:
             if (row[1] != name || (m.isFree() && s.Protocol != FieldbusProtocol::None &&
                                    !(row[2] + row[3] + row[4] + row[5]).empty()))
                 out += "I/O map row " + std::to_string(pos + 1) + " lists '" + row[1] + "'; ";
-            if (!m.isFree()) {
-                modules.push_back(name);
+            if (!m.isFree())
                 expectedName += (expectedName == "K310" ? "-" : "+") + name;
-            }
         }
         s.view.mapListOpen = false;
 
-        const ProjectParse project = parseProjectText(writeProjectText(s.ClusterSlots));
-        std::vector<std::string> inProject;
-        for (const ModuleInfo& record : project.records) {
-            if (!record.isFree())
-                inProject.push_back(modelNameOf(record.ResourceFile));
-        }
-        if (!project.complete || inProject != modules)
-            out += "the project file lists other modules; ";
-
-        // Generating and checking both EDS is the slow part: each cluster is generated once.
+        // Each cluster is generated once: it is the slow part.
         const std::string cluster = writeProjectText(s.ClusterSlots) + std::to_string(s.UsedCount);
         if (!out.empty() || !generatedFor.insert(cluster).second)
             return out;
         for (const auto protocol : {FieldbusProtocol::DeviceNet, FieldbusProtocol::CanOpen}) {
-            // Totals a CANopen EDS cannot carry are refused before anything is written.
             if (checkGeneratorRange(s, protocol))
                 continue;
             // The conformance checker reads the texts of every fifth cluster as they are built.
@@ -96,22 +80,8 @@ protected:
     std::set<std::string> generatedFor; // the clusters whose EDS were checked
 };
 
-// A loaded project replaces the cluster, and with it the gap a refill was waiting for.
-TEST_F(SampleCluster, LoadingAProjectGivesUpThePendingRefill)
-{
-    const std::string project = station.dir() + "/Projects/two.edp";
-    play("D +0 +9");
-    test::TempStation::writeFile(project, writeProjectText(s.ClusterSlots));
-    play("+4 s2 x");
-    ASSERT_TRUE(s.SelectedSlotEmpty);
-    dialogs.thenChooseFile(project);
-    LoadConfiguration(s, dialogs);
-    EXPECT_EQ(layout(), "KD214 KA224*");
-    EXPECT_EQ(inconsistencies(), "");
-}
-
-// Random sequences of what a user can click, with everything the pictures show compared after
-// every step against the grid, the I/O map window, the project file and both generated EDS.
+// Random clicks, saves and loads, with the pictures compared after every step against the
+// grid, the I/O map window and both generated EDS.
 TEST_F(SampleCluster, RandomEditingKeepsEveryViewOfTheClusterInStep)
 {
     ASSERT_EQ(
