@@ -57,9 +57,8 @@ TEST(GridText, SaveAsCsvAsksWritesAndReportsFailures)
     EXPECT_EQ(readFileBytes(path), gridCsv(sampleGrid()));
     EXPECT_FALSE(saveGridCsv(sampleGrid(), dialogs, "/projects/"));
 
-    const FileRequest& request = dialogs.fileRequests.at(0);
-    EXPECT_EQ(dialogs.fileDialogKinds[0] + "|" + request.title + "|" + request.directory + "|" +
-                  request.filter,
+    const FileRequest& r = dialogs.fileRequests.at(0);
+    EXPECT_EQ(dialogs.fileDialogKinds[0] + "|" + r.title + "|" + r.directory + "|" + r.filter,
               "save|Save I/O-Map List as CSV|/projects/|CSV-File (*.csv)|*.csv");
     EXPECT_EQ(dialogs.notices, std::vector<std::string>{CsvNotWrittenMessage + missing});
     EXPECT_FALSE(dialogs.details.at(0).empty());

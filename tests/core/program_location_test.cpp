@@ -7,7 +7,7 @@
 #include "core/startup.h"
 #include "tests/fakes/case_file.h"
 #include "tests/fakes/escapes.h"
-#include "tests/fakes/scoped_environment.h"
+#include "tests/fakes/scoped_env.h"
 #include "tests/fakes/scratch_dir.h"
 #include "tests/fakes/scripted_dialogs.h"
 #include "tests/fakes/temp_station.h"
@@ -53,22 +53,18 @@ struct Installed
     }
 };
 
-TEST(ProgramLocation, SettingsBesideTheExecutableKeepEverythingThere)
-{
-    test::TempStation station;
-    station.writeIni("[Modules]\r\n");
-    const ProgramLocation location = findProgramLocation(station.dir(), Installed().user);
-    EXPECT_TRUE(location.portable);
-    EXPECT_EQ(location.iniPath, station.iniPath());
-    EXPECT_EQ(location.folders.projects + " " + location.folders.resources + " " +
-                  location.folders.edsFiles,
-              station.dir() + Sep + "Projects" + Sep + " " + station.resources() + " " +
-                  station.dir() + Sep + "EDSFiles" + Sep);
-}
-
-TEST(ProgramLocation, InstalledStartsOnThePackagedSettingsAndWritesNothingYet)
+TEST(ProgramLocation, InstalledStartsOnThePackagedSettingsAndWritesNothingYetPortableKeepsAll)
 {
     Installed installed;
+    test::TempStation station; // settings beside the program keep everything there
+    station.writeIni("[Modules]\r\n");
+    const ProgramLocation portable = findProgramLocation(station.dir(), installed.user);
+    EXPECT_EQ(std::to_string(portable.portable) + portable.iniPath + " " +
+                  portable.folders.projects + " " + portable.folders.resources + " " +
+                  portable.folders.edsFiles,
+              "1" + station.iniPath() + " " + station.dir() + Sep + "Projects" + Sep + " " +
+                  station.resources() + " " + station.dir() + Sep + "EDSFiles" + Sep);
+
     const long before = installed.entries();
     const ProgramLocation location = findProgramLocation(installed.bin, installed.user);
     EXPECT_FALSE(location.portable);
@@ -86,13 +82,14 @@ TEST(ProgramLocation, InstalledStartsOnThePackagedSettingsAndWritesNothingYet)
     EXPECT_FALSE(fs::exists(toFsPath(installed.user.documents)));
 
     // Made when a dialog first opens there; a file in the way is no folder.
-    EXPECT_TRUE(ensureFolder(s.gstrProjectPath));
-    EXPECT_TRUE(fs::is_directory(toFsPath(s.gstrProjectPath)));
-    EXPECT_TRUE(ensureFolder(s.gstrProjectPath));
     const std::string file = installed.data + Sep + "Quillon.ini";
-    EXPECT_FALSE(ensureFolder(file));
-    EXPECT_FALSE(ensureFolder(file + Sep + "below"));
-    EXPECT_FALSE(ensureFolder(""));
+    for (const auto& [folder, made] : {std::pair{s.gstrProjectPath, true},
+                                       {s.gstrProjectPath, true},
+                                       {file, false},
+                                       {file + Sep + "below", false},
+                                       {"", false}})
+        EXPECT_EQ(ensureFolder(folder), made) << folder;
+    EXPECT_TRUE(fs::is_directory(toFsPath(s.gstrProjectPath)));
 
     // The person's own settings file wins once it is there.
     test::TempStation::writeFile(installed.user.settings + Sep + "Quillon.ini", "[Modules]\r\n");
@@ -112,16 +109,15 @@ TEST(UserFolders, FollowTheXdgVariablesAndUserDirs)
                                  "XDG_DOCUMENTS_DIR=\"$HOME/Dokumente\"\n");
     test::ScopedEnvironment environment;
     environment.set("HOME", home);
-    environment.unset("XDG_CONFIG_HOME");
-    const auto folders = [] {
+    // A relative XDG_CONFIG_HOME is ignored, as the convention says.
+    for (const auto& [variable, expected] :
+         {std::pair<std::string, std::string>{"relative/cfg",
+                                              home + "/.config/quillon " + home + "/Documents"},
+          {config, config + "/quillon " + home + "/Dokumente"}}) {
+        environment.set("XDG_CONFIG_HOME", variable);
         const UserFolders found = platformUserFolders();
-        return found.settings + " " + found.documents;
-    };
-    EXPECT_EQ(folders(), home + "/.config/quillon " + home + "/Documents");
-    environment.set("XDG_CONFIG_HOME", "relative/cfg"); // ignored, as the convention says
-    EXPECT_EQ(folders(), home + "/.config/quillon " + home + "/Documents");
-    environment.set("XDG_CONFIG_HOME", config);
-    EXPECT_EQ(folders(), config + "/quillon " + home + "/Dokumente");
+        EXPECT_EQ(found.settings + " " + found.documents, expected);
+    }
 }
 
 #endif

@@ -42,7 +42,7 @@ TEST(SettingsFile, ReadsTheFilesOfTheTable)
             << text;
 }
 
-TEST(SettingsFile, SixtyOneRecordsFitASixtySecondDoesNot)
+TEST(SettingsFile, SixtyOneRecordsFitASixtySecondDoesNotAndAMissingFileIsReported)
 {
     std::string text = "[ModulInfo]\r\n";
     for (int i = 0; i < 61; ++i)
@@ -51,10 +51,6 @@ TEST(SettingsFile, SixtyOneRecordsFitASixtySecondDoesNot)
     EXPECT_EQ(summary(parseSettings(text + "p,0,0,0,0,OVN_X.eds,0\r\n[End]\r\n", "Quillon.ini",
                                     "/opt/q")),
               "Quillon.ini, line 63: more than 61 module records");
-}
-
-TEST(SettingsFile, MissingFileIsReported)
-{
     EXPECT_TRUE(test::endsWithReason(
         readSettingsFile("/nonexistent/Quillon.ini", "/opt/q").error.detail,
         "/nonexistent/Quillon.ini: cannot be read: ", "No such file or directory"));

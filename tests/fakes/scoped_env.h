@@ -1,30 +1,49 @@
 #pragma once
 
-#ifndef _WIN32
 #include <cstdlib>
 #include <optional>
 #include <string>
+#include <utility>
+#include <vector>
 
 namespace quillon::test {
 
-// Sets an environment variable for one test and puts the old value back.
-class ScopedEnv
+// Sets environment variables for one test and puts them back when it goes.
+class ScopedEnvironment
 {
 public:
-    ScopedEnv(const char* name, const std::string& value) : m_name(name)
+    ScopedEnvironment() = default;
+    ScopedEnvironment(const std::string& name, const std::string& value) { set(name, value); }
+    ScopedEnvironment(const ScopedEnvironment&) = delete;
+    ScopedEnvironment& operator=(const ScopedEnvironment&) = delete;
+    ~ScopedEnvironment()
     {
-        if (const char* old = std::getenv(name))
-            m_old = old;
-        ::setenv(name, value.c_str(), 1);
+        for (auto it = m_saved.rbegin(); it != m_saved.rend(); ++it)
+            assign(it->first, it->second);
     }
-    ~ScopedEnv() { m_old ? ::setenv(m_name, m_old->c_str(), 1) : ::unsetenv(m_name); }
-    ScopedEnv(const ScopedEnv&) = delete;
-    ScopedEnv& operator=(const ScopedEnv&) = delete;
+
+    void set(const std::string& name, const std::optional<std::string>& value)
+    {
+        const char* old = std::getenv(name.c_str());
+        m_saved.emplace_back(name, old ? std::optional<std::string>(old) : std::nullopt);
+        assign(name, value);
+    }
+    void unset(const std::string& name) { set(name, std::nullopt); }
 
 private:
-    const char* m_name;
-    std::optional<std::string> m_old;
+    static void assign(const std::string& name, const std::optional<std::string>& value)
+    {
+#ifdef _WIN32
+        // An empty value removes the variable on Windows.
+        _putenv_s(name.c_str(), value ? value->c_str() : "");
+#else
+        value ? setenv(name.c_str(), value->c_str(), 1) : unsetenv(name.c_str());
+#endif
+    }
+
+    std::vector<std::pair<std::string, std::optional<std::string>>> m_saved;
 };
 
+using ScopedEnv = ScopedEnvironment;
+
 } // namespace quillon::test
-#endif

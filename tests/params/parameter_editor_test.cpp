@@ -99,7 +99,7 @@ TEST(FormLoad, ReportsSlotsWhoseParameterCountsDisagree)
               "|Parameter KA224 Conversion|Slow");
 }
 
-TEST(FormLoad, RefusesMoreRowsThanTheEditorHolds)
+TEST(FormLoad, RefusesMoreRowsThanTheEditorHoldsAndAnEdsThatCannotBeRead)
 {
     OpenEditor fits(true);
     fits.session.gstrModPar = {300, 199, 1};
@@ -112,15 +112,12 @@ TEST(FormLoad, RefusesMoreRowsThanTheEditorHolds)
     EXPECT_FALSE(e.editor.Command1_Click(e.session, e.dialogs));
     EXPECT_EQ(e.save(), Save::NotAvailable);
     EXPECT_TRUE(e.dialogs.unexpected.empty());
-}
 
-TEST(FormLoad, ReportsAnEdsThatCannotBeRead)
-{
-    OpenEditor e(true);
-    e.session.gstrActEDS = e.dir.path("missing.eds");
-    EXPECT_EQ(e.load(), Load::Unreadable);
-    EXPECT_EQ(e.dialogs.notices, std::vector<std::string>{EdsUnreadableMessage});
-    EXPECT_TRUE(test::endsWithReason(e.dialogs.details.at(0), e.dir.path("missing.eds") + ": ",
+    fits.session.gstrActEDS = fits.dir.path("missing.eds");
+    fits.dialogs = {};
+    EXPECT_EQ(fits.load(), Load::Unreadable);
+    EXPECT_EQ(fits.dialogs.notices, std::vector<std::string>{EdsUnreadableMessage});
+    EXPECT_TRUE(test::endsWithReason(fits.dialogs.details.at(0), fits.session.gstrActEDS + ": ",
                                      "No such file or directory"));
 }
 
